@@ -1,0 +1,21 @@
+# Sourced: the private Wine prefix under build/ and quiet Wine settings.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="$root/build/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Initialises the prefix once; needs a display, so call it inside Xvfb.
+init_prefix() {
+  if [[ -f "$WINEPREFIX/.velotune-ready" ]]; then
+    return 0
+  fi
+  echo "wine: initialising the prefix in $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wine wineboot --init >/dev/null 2>&1 || true
+  wineserver -w
+  # A crash ends with an exit code instead of a dialog that hangs the run.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.velotune-ready"
+}

@@ -1,0 +1,56 @@
+#include "platform/system_seam.h"
+
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace velotune {
+namespace {
+
+void RealSleep(DWORD ms) { ::Sleep(ms); }
+
+void RealSeedRandom() {
+  // The tick count changes between runs even when they start in the same second.
+  std::srand(static_cast<unsigned>(std::time(nullptr)) ^ ::GetTickCount());
+}
+
+int RealRandomBelow(int n) { return n > 0 ? std::rand() % n : 0; }
+
+DWORD RealGetVersion() {
+  // GetVersion is deprecated in the headers but is exactly the call we want.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return ::GetVersion();
+#pragma GCC diagnostic pop
+}
+
+const SystemSeam kReal = {
+    RealSleep,
+    RealSeedRandom,
+    RealRandomBelow,
+    ::MessageBoxA,
+    ::ShellExecuteA,
+    ::DrawAnimatedRects,
+    RealGetVersion,
+    ::ExitWindowsEx,
+    ::OpenProcessToken,
+    ::LookupPrivilegeValueA,
+    ::AdjustTokenPrivileges,
+    ::InitiateSystemShutdownA,
+    ::RegOpenKeyExA,
+    ::RegCreateKeyExA,
+    ::RegQueryValueExA,
+    ::RegSetValueExA,
+    ::RegDeleteKeyA,
+    ::RegCloseKey,
+};
+
+SystemSeam current = kReal;
+
+}  // namespace
+
+SystemSeam& Sys() { return current; }
+const SystemSeam& RealSystem() { return kReal; }
+
+}  // namespace velotune
