@@ -1,5 +1,7 @@
 # `make run` and `make test` do all the set-up on a fresh Debian machine.
-BUILD := build
+# BUILD=dir gives a separate build folder (and Wine prefix) for parallel work.
+BUILD ?= build
+export VELOTUNE_BUILD := $(BUILD)
 
 .PHONY: all build test run bootstrap clean
 

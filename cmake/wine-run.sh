@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in the project's private prefix.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
+export WINEPREFIX=${WINEPREFIX:-$here/${VELOTUNE_BUILD:-build}/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

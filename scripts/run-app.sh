@@ -8,7 +8,7 @@ cd "$root"
 
 if [[ -n "${DISPLAY:-}" && -z "${VELOTUNE_IN_XVFB:-}" ]] && xdpyinfo >/dev/null 2>&1; then
   init_prefix
-  exec wine build/velotune.exe "$@"
+  exec wine "$build/velotune.exe" "$@"
 fi
 
 if [[ -z "${VELOTUNE_IN_XVFB:-}" ]]; then
@@ -17,7 +17,7 @@ fi
 
 wineserver -k 2>/dev/null || true
 init_prefix
-wine build/velotune.exe "$@" &
+wine "$build/velotune.exe" "$@" &
 app=$!
 # Up means a visible Velotune window, or the program already ended.
 for _ in $(seq 1 60); do
@@ -28,7 +28,7 @@ for _ in $(seq 1 60); do
   kill -0 $app 2>/dev/null || break
   sleep 0.5
 done
-import -window root build/screenshot.png
-echo "screenshot: build/screenshot.png"
+import -window root "$build/screenshot.png"
+echo "screenshot: $build/screenshot.png"
 wineserver -k 2>/dev/null || true
 wait $app 2>/dev/null || true

@@ -10,7 +10,7 @@ cd "$root"
 # A wineserver left from a run without this display would break window creation.
 wineserver -k 2>/dev/null || true
 init_prefix
-ctest --test-dir build --output-on-failure "$@"
+ctest --test-dir "$build" --output-on-failure "$@"
 rc=$?
 wineserver -k 2>/dev/null || true
 exit $rc

@@ -1,6 +1,7 @@
 # Sourced: the private Wine prefix under build/ and quiet Wine settings.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="$root/build/wineprefix"
+build="$root/${VELOTUNE_BUILD:-build}"
+export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
