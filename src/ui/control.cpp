@@ -1,0 +1,539 @@
+#include "ui/control.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ui/application.h"
+#include "ui/form.h"
+#include "ui/gdi.h"
+
+namespace velotune::ui {
+namespace {
+
+constexpr const char* kWindowClass = "VelotuneWindow";
+constexpr const char* kControlProperty = "VelotuneControl";
+
+ATOM RegisterWindowClass(WNDPROC proc) {
+  static ATOM atom = [proc] {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExA(&wc);
+  }();
+  return atom;
+}
+
+}  // namespace
+
+Shift ShiftFromKeyboard() {
+  Shift s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  return s;
+}
+
+Shift ShiftFromMouse(WPARAM wParam, bool doubleClick) {
+  Shift s = 0;
+  if (wParam & MK_SHIFT) s |= ssShift;
+  if (wParam & MK_CONTROL) s |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+  if (wParam & MK_LBUTTON) s |= ssLeft;
+  if (wParam & MK_RBUTTON) s |= ssRight;
+  if (wParam & MK_MBUTTON) s |= ssMiddle;
+  if (doubleClick) s |= ssDouble;
+  return s;
+}
+
+// ---- Control
+
+Control::Control(std::string name) : name_(std::move(name)) {}
+
+Control::~Control() {
+  if (parent_) parent_->RemoveChild(this);
+}
+
+void Control::SetParent(WinControl* parent) {
+  if (parent_ == parent) return;
+  if (parent_) {
+    Invalidate();
+    parent_->RemoveChild(this);
+  }
+  parent_ = parent;
+  if (parent_) parent_->AddChild(this);
+  if (IsWindowed()) {
+    auto* self = static_cast<WinControl*>(this);
+    if (self->HandleAllocated() && parent_ && parent_->HandleAllocated())
+      ::SetParent(self->Handle(), parent_->Handle());
+  }
+  Invalidate();
+}
+
+Form* Control::ParentForm() const {
+  for (const Control* c = this; c; c = c->parent_)
+    if (auto* form = dynamic_cast<const Form*>(c)) return const_cast<Form*>(form);
+  return nullptr;
+}
+
+void Control::SetBounds(int left, int top, int width, int height) {
+  const RECT old = bounds_;
+  const RECT now = {left, top, left + std::max(width, 0), top + std::max(height, 0)};
+  if (EqualRect(&old, &now)) return;
+  bounds_ = now;
+  BoundsChanged(old);
+}
+
+void Control::BoundsChanged(const RECT& old) {
+  if (parent_ && parent_->HandleAllocated()) {
+    InvalidateRect(parent_->Handle(), &old, FALSE);
+    InvalidateRect(parent_->Handle(), &bounds_, FALSE);
+  }
+}
+
+POINT Control::ClientOrigin() const { return {bounds_.left, bounds_.top}; }
+
+void Control::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  if (parent_ && parent_->HandleAllocated()) InvalidateRect(parent_->Handle(), &bounds_, FALSE);
+}
+
+bool Control::Showing() const {
+  if (!visible_) return false;
+  if (parent_) return parent_->Showing();
+  if (IsWindowed()) {
+    const auto* self = static_cast<const WinControl*>(this);
+    return self->HandleAllocated() && IsWindowVisible(self->Handle());
+  }
+  return false;
+}
+
+void Control::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  Invalidate();
+}
+
+void Control::SetText(const std::string& text) {
+  if (text_ == text) return;
+  text_ = text;
+  Invalidate();
+}
+
+const FontSpec& Control::Font() const {
+  static const FontSpec fallback;
+  if (font_) return *font_;
+  return parent_ ? parent_->Font() : fallback;
+}
+
+void Control::SetFont(const FontSpec& font) {
+  font_ = font;
+  FontChanged();
+}
+
+Color Control::GetColor() const {
+  if (parentColor_ && parent_) return parent_->GetColor();
+  return color_;
+}
+
+void Control::SetColor(Color color) {
+  parentColor_ = false;
+  if (color_ == color) return;
+  color_ = color;
+  ColorChanged();
+}
+
+void Control::SetParentColor(bool on) {
+  parentColor_ = on;
+  ColorChanged();
+}
+
+void Control::Click() {
+  if (OnClick) OnClick(*this);
+}
+
+void Control::MouseDown(MouseButton button, Shift shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
+}
+
+void Control::MouseUp(MouseButton button, Shift shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(*this, button, shift, x, y);
+}
+
+void Control::MouseMove(Shift shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(*this, shift, x, y);
+}
+
+void Control::MouseEnter() {
+  if (OnMouseEnter) OnMouseEnter(*this);
+}
+
+void Control::MouseLeave() {
+  if (OnMouseLeave) OnMouseLeave(*this);
+}
+
+// ---- GraphicControl
+
+void GraphicControl::Invalidate() {
+  if (Parent() && Parent()->HandleAllocated()) {
+    const RECT r = BoundsRect();
+    InvalidateRect(Parent()->Handle(), &r, FALSE);
+  }
+}
+
+void GraphicControl::Repaint() {
+  Invalidate();
+  if (Parent() && Parent()->HandleAllocated()) UpdateWindow(Parent()->Handle());
+}
+
+void GraphicControl::MouseDown(MouseButton button, Shift shift, int x, int y) {
+  pressed_ = button == MouseButton::Left;
+  Control::MouseDown(button, shift, x, y);
+}
+
+void GraphicControl::MouseUp(MouseButton button, Shift shift, int x, int y) {
+  const bool click = pressed_ && button == MouseButton::Left && x >= 0 && y >= 0 &&
+                     x < Width() && y < Height();
+  if (button == MouseButton::Left) pressed_ = false;
+  Control::MouseUp(button, shift, x, y);
+  if (click) Click();
+}
+
+// ---- WinControl
+
+WinControl::WinControl(std::string name) : Control(std::move(name)) {}
+
+WinControl::~WinControl() {
+  for (Control* child : children_) child->parent_ = nullptr;
+  children_.clear();
+  DestroyHandle();
+}
+
+void WinControl::AddChild(Control* child) { children_.push_back(child); }
+
+void WinControl::RemoveChild(Control* child) {
+  children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+  if (captured_ == child) captured_ = nullptr;
+  if (hover_ == child) hover_ = nullptr;
+}
+
+void WinControl::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
+  style = WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  exStyle = 0;
+  className = kWindowClass;
+}
+
+void WinControl::CreateHandle() {
+  if (!hwnd_) {
+    DWORD style = 0, exStyle = 0;
+    const char* className = kWindowClass;
+    CreateParams(style, exStyle, className);
+    if (Visible()) style |= WS_VISIBLE;
+    if (!Enabled()) style |= WS_DISABLED;
+    const bool ours = className == kWindowClass;
+    if (ours) RegisterWindowClass(StaticProc);
+    HWND parentWindow = nullptr;
+    if (Parent())
+      parentWindow = Parent()->Handle();
+    else if (auto* app = Application::Instance())
+      parentWindow = app->Handle();  // top-level windows are owned by the application window
+    HWND hwnd = CreateWindowExA(exStyle, className, Text().c_str(), style, Left(), Top(), Width(),
+                                Height(), parentWindow, nullptr, GetModuleHandleA(nullptr),
+                                ours ? this : nullptr);
+    if (!hwnd) return;
+    if (!ours) {
+      hwnd_ = hwnd;
+      SetPropA(hwnd, kControlProperty, this);
+      nativeProc_ = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NativeSubclassProc)));
+    }
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), FALSE);
+    HandleCreated();
+  }
+  for (Control* child : children_)
+    if (child->IsWindowed()) static_cast<WinControl*>(child)->CreateHandle();
+}
+
+void WinControl::DestroyHandle() {
+  if (!hwnd_) return;
+  HWND hwnd = hwnd_;
+  if (nativeProc_) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(nativeProc_));
+    RemovePropA(hwnd, kControlProperty);
+  } else {
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  }
+  hwnd_ = nullptr;
+  DestroyWindow(hwnd);
+}
+
+WinControl* WinControl::FromHandle(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  if (GetClassLongPtrA(hwnd, GCW_ATOM) == RegisterWindowClass(StaticProc))
+    return reinterpret_cast<WinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return static_cast<WinControl*>(GetPropA(hwnd, kControlProperty));
+}
+
+LRESULT CALLBACK WinControl::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<WinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<WinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return self->WndProc(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK WinControl::NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
+                                                LPARAM lParam) {
+  auto* self = static_cast<WinControl*>(GetPropA(hwnd, kControlProperty));
+  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return self->WndProc(msg, wParam, lParam);
+}
+
+LRESULT WinControl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (nativeProc_) return CallWindowProcA(nativeProc_, hwnd_, msg, wParam, lParam);
+  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT:
+      if (nativeProc_) break;
+      HandlePaint();
+      return 0;
+    case WM_ERASEBKGND:
+      if (nativeProc_) break;
+      return 1;  // everything is painted in WM_PAINT, off screen
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && !nativeProc_) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(hwnd_, &p);
+        Control* target = GraphicChildAt(p.x, p.y);
+        const int cursor = target ? target->Cursor() : Cursor();
+        if (HCURSOR handle = LookupCursor(cursor == crDefault ? crDefault : cursor)) {
+          ::SetCursor(handle);
+          return TRUE;
+        }
+      }
+      break;
+    case WM_COMMAND:
+      if (lParam) {
+        if (WinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+          child->Command(HIWORD(wParam));
+          return 0;
+        }
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (WinControl* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+        if (HBRUSH brush = child->CtlColor(reinterpret_cast<HDC>(wParam)))
+          return reinterpret_cast<LRESULT>(brush);
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      KeyDown(wParam, ShiftFromKeyboard());
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      KeyUp(wParam, ShiftFromKeyboard());
+      break;
+    case WM_SETFOCUS:
+      FocusChanged(true);
+      break;
+    case WM_KILLFOCUS:
+      FocusChanged(false);
+      break;
+    case WM_CAPTURECHANGED:
+      captured_ = nullptr;
+      break;
+    case WM_MOUSELEAVE:
+      tracking_ = false;
+      if (hover_) {
+        Control* old = hover_;
+        hover_ = nullptr;
+        old->MouseLeave();
+      }
+      if (mouseInside_) {
+        mouseInside_ = false;
+        MouseLeave();
+      }
+      return 0;
+    default:
+      if (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK && !nativeProc_ &&
+          HandleMouse(msg, wParam, lParam))
+        return 0;
+      break;
+  }
+  return DefaultProc(msg, wParam, lParam);
+}
+
+bool WinControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+  auto local = [&](Control* c, int& lx, int& ly) {
+    lx = x;
+    ly = y;
+    if (c != this) {
+      lx -= c->Left();
+      ly -= c->Top();
+    }
+  };
+  MouseButton button = MouseButton::Left;
+  bool down = false, up = false, dbl = false;
+  switch (msg) {
+    case WM_LBUTTONDOWN: down = true; break;
+    case WM_LBUTTONDBLCLK: down = dbl = true; break;
+    case WM_LBUTTONUP: up = true; break;
+    case WM_RBUTTONDOWN: down = true; button = MouseButton::Right; break;
+    case WM_RBUTTONDBLCLK: down = dbl = true; button = MouseButton::Right; break;
+    case WM_RBUTTONUP: up = true; button = MouseButton::Right; break;
+    case WM_MBUTTONDOWN: down = true; button = MouseButton::Middle; break;
+    case WM_MBUTTONDBLCLK: down = dbl = true; button = MouseButton::Middle; break;
+    case WM_MBUTTONUP: up = true; button = MouseButton::Middle; break;
+    case WM_MOUSEMOVE: break;
+    default: return false;
+  }
+  const Shift shift = ShiftFromMouse(wParam, dbl);
+  int lx = 0, ly = 0;
+  if (down) {
+    Control* target = GraphicChildAt(x, y);
+    if (!target) target = this;
+    captured_ = target;
+    SetCapture(hwnd_);
+    local(target, lx, ly);
+    target->MouseDown(button, shift, lx, ly);
+    return true;
+  }
+  if (up) {
+    Control* target = captured_;
+    if (!target) target = GraphicChildAt(x, y);
+    if (!target) target = this;
+    if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
+      captured_ = nullptr;
+      if (GetCapture() == hwnd_) ReleaseCapture();
+    }
+    local(target, lx, ly);
+    target->MouseUp(button, shift, lx, ly);
+    return true;
+  }
+  // Move: enter and leave for this window and its graphic children.
+  if (!tracking_) {
+    TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
+    tracking_ = TrackMouseEvent(&tme);
+  }
+  if (!mouseInside_) {
+    mouseInside_ = true;
+    MouseEnter();
+  }
+  Control* under = GraphicChildAt(x, y);
+  if (under != hover_) {
+    Control* old = hover_;
+    hover_ = under;
+    if (old) old->MouseLeave();
+    if (under) under->MouseEnter();
+  }
+  Control* target = captured_ ? captured_ : (under ? under : this);
+  local(target, lx, ly);
+  target->MouseMove(shift, lx, ly);
+  return true;
+}
+
+Control* WinControl::GraphicChildAt(int x, int y) const {
+  for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+    Control* c = *it;
+    if (c->IsWindowed() || !c->Visible() || !c->Enabled()) continue;
+    const POINT p = {x, y};
+    const RECT r = c->BoundsRect();
+    if (PtInRect(&r, p)) return c;
+  }
+  return nullptr;
+}
+
+void WinControl::HandlePaint() {
+
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  Surface buffer(client.right, client.bottom, dc);
+  PaintContent(buffer.dc());
+  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+         ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+         SRCCOPY);
+  EndPaint(hwnd_, &ps);
+}
+
+void WinControl::PaintContent(HDC dc) {
+  RECT client = {0, 0, Width(), Height()};
+  if (hwnd_) GetClientRect(hwnd_, &client);
+  PaintBackground(dc, client);
+  for (Control* c : children_) {
+    if (c->IsWindowed() || !c->Visible()) continue;
+    SavedDc saved(dc);
+    POINT origin;
+    OffsetViewportOrgEx(dc, c->Left(), c->Top(), &origin);
+    IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
+    static_cast<GraphicControl*>(c)->Paint(dc);
+  }
+}
+
+void WinControl::PaintBackground(HDC dc, const RECT& client) {
+  UniqueBrush brush(CreateSolidBrush(ResolveColor(GetColor())));
+  FillRect(dc, &client, brush);
+}
+
+void WinControl::Invalidate() {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void WinControl::Repaint() {
+  Invalidate();
+  Update();
+}
+
+void WinControl::Update() {
+  if (hwnd_) UpdateWindow(hwnd_);
+}
+
+void WinControl::SetVisible(bool visible) {
+  Control::SetVisible(visible);
+  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void WinControl::SetEnabled(bool enabled) {
+  Control::SetEnabled(enabled);
+  if (hwnd_) EnableWindow(hwnd_, enabled);
+}
+
+void WinControl::SetText(const std::string& text) {
+  Control::SetText(text);
+  if (hwnd_) SetWindowTextA(hwnd_, text.c_str());
+}
+
+void WinControl::SetFocus() {
+  if (hwnd_) ::SetFocus(hwnd_);
+}
+
+bool WinControl::Focused() const { return hwnd_ && GetFocus() == hwnd_; }
+
+void WinControl::BoundsChanged(const RECT&) {
+  if (hwnd_) MoveWindow(hwnd_, Left(), Top(), Width(), Height(), TRUE);
+}
+
+void WinControl::FontChanged() {
+  if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), TRUE);
+  Invalidate();
+}
+
+void WinControl::KeyDown(WPARAM, Shift) {}
+void WinControl::KeyUp(WPARAM, Shift) {}
+void WinControl::FocusChanged(bool) {}
+
+}  // namespace velotune::ui

@@ -1,0 +1,226 @@
+#pragma once
+// The control tree: graphic controls paint on their parent, windowed controls
+// own a window. Events are plain callables run on the GUI thread.
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/color.h"
+#include "ui/font.h"
+
+namespace velotune::ui {
+
+class WinControl;
+class Form;
+
+enum class MouseButton { Left, Right, Middle };
+
+// Shift state bits, as mouse and key events report them.
+enum ShiftState : unsigned {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+  ssDouble = 64,
+};
+using Shift = unsigned;
+
+// The application's cursor table entry the link labels use.
+inline constexpr int crHandPoint = -21;
+inline constexpr int crDefault = 0;
+
+using NotifyEvent = std::function<void(class Control& sender)>;
+using MouseEvent = std::function<void(Control& sender, MouseButton, Shift, int x, int y)>;
+using MouseMoveEvent = std::function<void(Control& sender, Shift, int x, int y)>;
+
+// The handle for an entry of the application's cursor table; null for none.
+HCURSOR LookupCursor(int index);
+
+// Shift state from a mouse message's word parameter and the keyboard.
+Shift ShiftFromMouse(WPARAM wParam, bool doubleClick);
+Shift ShiftFromKeyboard();
+
+class Control {
+ public:
+  explicit Control(std::string name);
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  const std::string& Name() const { return name_; }
+  WinControl* Parent() const { return parent_; }
+  void SetParent(WinControl* parent);
+  Form* ParentForm() const;
+
+  int Left() const { return bounds_.left; }
+  int Top() const { return bounds_.top; }
+  int Width() const { return bounds_.right - bounds_.left; }
+  int Height() const { return bounds_.bottom - bounds_.top; }
+  RECT BoundsRect() const { return bounds_; }
+  void SetBounds(int left, int top, int width, int height);
+  void SetTop(int top) { SetBounds(Left(), top, Width(), Height()); }
+  void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
+  // Position in the client area of the nearest windowed ancestor that paints it.
+  POINT ClientOrigin() const;
+
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool visible);
+  // Visible itself and every parent up to a shown window.
+  bool Showing() const;
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool enabled);
+
+  const std::string& Text() const { return text_; }
+  virtual void SetText(const std::string& text);
+
+  // Own font, or the parent's when none was set.
+  const FontSpec& Font() const;
+  void SetFont(const FontSpec& font);
+  bool HasOwnFont() const { return font_.has_value(); }
+
+  // Own colour, or the parent's while ParentColor is on.
+  Color GetColor() const;
+  virtual void SetColor(Color color);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool on);
+
+  int Cursor() const { return cursor_; }
+  void SetCursor(int cursor) { cursor_ = cursor; }
+
+  virtual bool IsWindowed() const { return false; }
+  virtual void Invalidate() = 0;
+  // Marks and paints at once.
+  virtual void Repaint() = 0;
+
+  NotifyEvent OnClick;
+  MouseEvent OnMouseDown;
+  MouseEvent OnMouseUp;
+  MouseMoveEvent OnMouseMove;
+  NotifyEvent OnMouseEnter;
+  NotifyEvent OnMouseLeave;
+
+  // Raises OnClick.
+  virtual void Click();
+
+  // Called by the framework with coordinates relative to this control.
+  virtual void MouseDown(MouseButton button, Shift shift, int x, int y);
+  virtual void MouseUp(MouseButton button, Shift shift, int x, int y);
+  virtual void MouseMove(Shift shift, int x, int y);
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+
+  // Set while a stored layout is being applied.
+  bool Loading() const { return loading_; }
+  void SetLoading(bool on) { loading_ = on; }
+  virtual void Loaded() {}
+
+ protected:
+  virtual void BoundsChanged(const RECT& old);
+  virtual void ColorChanged() { Invalidate(); }
+  virtual void FontChanged() { Invalidate(); }
+  // Handles a click on release for graphic controls.
+  bool pressed_ = false;
+
+ private:
+  friend class WinControl;
+  std::string name_;
+  WinControl* parent_ = nullptr;
+  RECT bounds_ = {0, 0, 0, 0};
+  bool visible_ = true;
+  bool enabled_ = true;
+  std::string text_;
+  std::optional<FontSpec> font_;
+  Color color_ = clBtnFace;
+  bool parentColor_ = false;
+  int cursor_ = crDefault;
+  bool loading_ = false;
+};
+
+// No window of its own: painted by its parent, which also routes its mouse input.
+class GraphicControl : public Control {
+ public:
+  using Control::Control;
+  void Invalidate() override;
+  void Repaint() override;
+  // Paints with the DC's origin at this control's top-left corner.
+  virtual void Paint(HDC dc) = 0;
+  // Graphic controls click on a left release inside them.
+  void MouseUp(MouseButton button, Shift shift, int x, int y) override;
+  void MouseDown(MouseButton button, Shift shift, int x, int y) override;
+};
+
+class WinControl : public Control {
+ public:
+  explicit WinControl(std::string name);
+  ~WinControl() override;
+
+  bool IsWindowed() const override { return true; }
+  HWND Handle() const { return hwnd_; }
+  bool HandleAllocated() const { return hwnd_ != nullptr; }
+  // Creates the window and those of the windowed children, parents first.
+  void CreateHandle();
+  void DestroyHandle();
+
+  const std::vector<Control*>& Children() const { return children_; }
+
+  void Invalidate() override;
+  void Repaint() override;
+  void Update();  // paints pending areas now
+  void SetVisible(bool visible) override;
+  void SetEnabled(bool enabled) override;
+  void SetText(const std::string& text) override;
+  void SetFocus();
+  bool Focused() const;
+
+  // Paints the background and the graphic children (not windowed ones) into dc,
+  // whose origin stands at this control's client top-left.
+  void PaintContent(HDC dc);
+  virtual void PaintBackground(HDC dc, const RECT& client);
+
+  // The graphic child under a point, topmost first.
+  Control* GraphicChildAt(int x, int y) const;
+
+  // The object bound to a window made by this framework.
+  static WinControl* FromHandle(HWND hwnd);
+
+  // A notification of this native control (BN_CLICKED...), passed on by its parent.
+  virtual void Command(WORD) {}
+  // The brush for this native control's background; null for the default.
+  virtual HBRUSH CtlColor(HDC) { return nullptr; }
+
+ protected:
+  virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  virtual void CreateParams(DWORD& style, DWORD& exStyle, const char*& className);
+  virtual void HandleCreated() {}
+  virtual void KeyDown(WPARAM key, Shift shift);
+  virtual void KeyUp(WPARAM key, Shift shift);
+  virtual void FocusChanged(bool focused);
+  void BoundsChanged(const RECT& old) override;
+  void FontChanged() override;
+  // Native child windows (BUTTON class) keep their own window procedure.
+  WNDPROC nativeProc_ = nullptr;
+
+ private:
+  friend class Control;
+  static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM);
+  void AddChild(Control* child);
+  void RemoveChild(Control* child);
+  bool HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+  void HandlePaint();
+
+  HWND hwnd_ = nullptr;
+  std::vector<Control*> children_;
+  Control* captured_ = nullptr;  // the control a press went to
+  Control* hover_ = nullptr;     // the graphic child under the mouse
+  bool tracking_ = false;
+  bool mouseInside_ = false;
+};
+
+}  // namespace velotune::ui

@@ -1,0 +1,149 @@
+#include "ui/form.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "ui/application.h"
+#include "ui/controls.h"
+
+namespace velotune::ui {
+
+Form::Form(std::string name) : WinControl(std::move(name)) {
+  SetColor(clBtnFace);
+  SetVisible(false);  // shown by the application or by Show
+}
+
+Form::~Form() {
+  if (auto* app = Application::Instance()) app->FormDestroyed(this);
+  // Children go before the window they live in.
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) it->reset();
+  DestroyHandle();
+}
+
+void Form::FailMissing(const std::string& what) {
+  std::fprintf(stderr, "form layout: no such control, parent or handler: %s\n", what.c_str());
+  std::abort();
+}
+
+void Form::RegisterHandler(const std::string& name, NotifyEvent handler) {
+  handlers_[name] = std::move(handler);
+}
+
+void Form::RegisterMouseHandler(const std::string& name, MouseEvent handler) {
+  mouseHandlers_[name] = std::move(handler);
+}
+
+Control& Form::Add(std::unique_ptr<Control> control, WinControl* parent) {
+  Control& c = *control;
+  c.SetParent(parent ? parent : this);
+  byName_[c.Name()] = &c;
+  controls_.push_back(std::move(control));
+  return c;
+}
+
+void Form::Build(std::span<const ControlSpec> layout) {
+  for (const ControlSpec& row : layout) {
+    WinControl* parent = this;
+    if (row.parent) {
+      parent = dynamic_cast<WinControl*>(Find(row.parent));
+      if (!parent) FailMissing(row.parent);
+    }
+    Control& c = Add(row.create(row.name), parent);
+    c.SetLoading(true);
+    c.SetBounds(row.left, row.top, row.width, row.height);
+    c.SetText(row.text);
+    if (row.font) c.SetFont(*row.font);
+    if (row.color) c.SetColor(*row.color);
+    c.SetVisible(row.visible);
+    auto notify = [&](const char* name) {
+      const auto it = handlers_.find(name);
+      if (it == handlers_.end()) FailMissing(name);
+      return it->second;
+    };
+    if (row.onClick) c.OnClick = notify(row.onClick);
+    if (row.onChange) {
+      auto* pages = dynamic_cast<PageControl*>(&c);
+      if (!pages) FailMissing(std::string("change event on ") + row.name);
+      pages->OnChange = notify(row.onChange);
+    }
+    if (row.onMouseDown) {
+      const auto it = mouseHandlers_.find(row.onMouseDown);
+      if (it == mouseHandlers_.end()) FailMissing(row.onMouseDown);
+      c.OnMouseDown = it->second;
+    }
+    if (row.setup) row.setup(c);
+  }
+  for (const ControlSpec& row : layout) {
+    Control* c = Find(row.name);
+    c->SetLoading(false);
+    c->Loaded();
+  }
+}
+
+Component& Form::AddComponent(std::unique_ptr<Component> component) {
+  component->owner_ = this;
+  components_.push_back(std::move(component));
+  return *components_.back();
+}
+
+Control* Form::Find(const std::string& name) const {
+  const auto it = byName_.find(name);
+  return it == byName_.end() ? nullptr : it->second;
+}
+
+Component* Form::FindComponent(const std::string& name) const {
+  for (const auto& c : components_)
+    if (c->Name() == name) return c.get();
+  return nullptr;
+}
+
+void Form::CreateForm() {
+  if (auto* app = Application::Instance()) app->FormCreated(this);
+  CreateHandle();
+  for (const auto& c : components_) c->Loaded();
+  if (OnCreate) OnCreate(*this);
+}
+
+void Form::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
+  WinControl::CreateParams(style, exStyle, className);
+  style = WS_POPUP | WS_CLIPCHILDREN;  // no frame, no caption
+  exStyle = 0;
+}
+
+void Form::Show() {
+  Control::SetVisible(true);
+  if (!Handle()) return;
+  ShowWindow(Handle(), SW_SHOWNORMAL);
+  auto* app = Application::Instance();
+  if (app && app->MainForm() == this && !IsWindowVisible(app->Handle()))
+    ShowWindow(app->Handle(), SW_SHOWNOACTIVATE);  // its task bar button
+  UpdateWindow(Handle());
+}
+
+void Form::Hide() {
+  Control::SetVisible(false);
+  if (Handle()) ShowWindow(Handle(), SW_HIDE);
+}
+
+bool Form::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
+
+void Form::Close() {
+  Hide();
+  auto* app = Application::Instance();
+  if (app && app->MainForm() == this) app->Terminate();
+}
+
+LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_SHOWWINDOW:
+      // Keep the visible flag in step when the system hides or shows the window.
+      if (lParam == 0) Control::SetVisible(wParam != 0);
+      break;
+  }
+  return WinControl::WndProc(msg, wParam, lParam);
+}
+
+}  // namespace velotune::ui

@@ -1,0 +1,106 @@
+#pragma once
+// Forms built from a layout table of named controls.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+
+namespace velotune::ui {
+
+class Form;
+
+// A non-visual part of a form (a tray icon, a popup menu...).
+class Component {
+ public:
+  explicit Component(std::string name) : name_(std::move(name)) {}
+  virtual ~Component() = default;
+  const std::string& Name() const { return name_; }
+  Form* Owner() const { return owner_; }
+  // Runs once every control of the owner's layout exists.
+  virtual void Loaded() {}
+
+ private:
+  friend class Form;
+  std::string name_;
+  Form* owner_ = nullptr;
+};
+
+template <typename T>
+std::unique_ptr<Control> Make(std::string name) {
+  return std::make_unique<T>(std::move(name));
+}
+
+// One row of a form's layout. Parents come before their children.
+struct ControlSpec {
+  const char* name;
+  std::unique_ptr<Control> (*create)(std::string name);
+  const char* parent = nullptr;  // null: the form itself
+  int left = 0, top = 0, width = 0, height = 0;
+  const char* text = "";
+  std::optional<FontSpec> font = std::nullopt;
+  std::optional<Color> color = std::nullopt;
+  const char* onClick = nullptr;      // notify handler names
+  const char* onMouseDown = nullptr;  // mouse handler names
+  const char* onChange = nullptr;
+  bool visible = true;
+  // Properties of the control's own kind (pictures, colours, groups...).
+  std::function<void(Control&)> setup = nullptr;
+};
+
+class Form : public WinControl {
+ public:
+  explicit Form(std::string name);
+  ~Form() override;
+
+  // Handlers that layout rows name.
+  void RegisterHandler(const std::string& name, NotifyEvent handler);
+  void RegisterMouseHandler(const std::string& name, MouseEvent handler);
+
+  // Builds the controls of a layout table; fails loudly on an unknown parent or handler.
+  void Build(std::span<const ControlSpec> layout);
+  // Adds a control made in code.
+  Control& Add(std::unique_ptr<Control> control, WinControl* parent);
+  Component& AddComponent(std::unique_ptr<Component> component);
+
+  Control* Find(const std::string& name) const;
+  template <typename T>
+  T& Get(const std::string& name) const {
+    auto* c = dynamic_cast<T*>(Find(name));
+    if (!c) FailMissing(name);
+    return *c;
+  }
+  Component* FindComponent(const std::string& name) const;
+
+  // Creates the windows, runs every component's Loaded, then OnCreate.
+  void CreateForm();
+  NotifyEvent OnCreate;
+
+  void Show();
+  void Hide();
+  // Closing the main form ends the program.
+  void Close();
+  bool IsVisible() const;
+
+  // Client size; the window has no frame.
+  void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+
+ protected:
+  void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  [[noreturn]] static void FailMissing(const std::string& what);
+  std::vector<std::unique_ptr<Control>> controls_;
+  std::vector<std::unique_ptr<Component>> components_;
+  std::map<std::string, Control*> byName_;
+  std::map<std::string, NotifyEvent> handlers_;
+  std::map<std::string, MouseEvent> mouseHandlers_;
+};
+
+}  // namespace velotune::ui

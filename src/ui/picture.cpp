@@ -1,0 +1,112 @@
+#include "ui/picture.h"
+
+#include <cstring>
+
+#include "ui/gdi.h"
+
+namespace velotune::ui {
+
+Picture::Data::~Data() {
+  if (bitmap) DeleteObject(bitmap);
+}
+
+Picture Picture::FromBgra(int width, int height, const std::vector<uint8_t>& bgra) {
+  Picture p;
+  if (width <= 0 || height <= 0 ||
+      bgra.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
+    return p;
+  p.data_ = std::make_shared<Data>();
+  p.data_->width = width;
+  p.data_->height = height;
+  p.data_->pixels.resize(static_cast<size_t>(width) * height);
+  std::memcpy(p.data_->pixels.data(), bgra.data(), p.data_->pixels.size() * 4);
+  for (uint32_t px : p.data_->pixels)
+    if ((px >> 24) != 0xFF) {
+      p.data_->hasAlpha = true;
+      break;
+    }
+  return p;
+}
+
+Picture Picture::FromBitmap(HBITMAP bitmap) {
+  Picture p;
+  BITMAP info;
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 ||
+      info.bmHeight == 0)
+    return p;
+  const int width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  HDC screen = GetDC(nullptr);
+  const int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != height) return p;
+  for (auto& px : pixels) px |= 0xFF000000u;
+  p.data_ = std::make_shared<Data>();
+  p.data_->width = width;
+  p.data_->height = height;
+  p.data_->pixels = std::move(pixels);
+  return p;
+}
+
+const std::vector<uint32_t>& Picture::Pixels() const {
+  static const std::vector<uint32_t> none;
+  return data_ ? data_->pixels : none;
+}
+
+COLORREF Picture::PixelRgb(int x, int y) const {
+  const uint32_t px = data_->pixels[static_cast<size_t>(y) * data_->width + x];
+  return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+}
+
+HBITMAP Picture::Bitmap() const {
+  if (!data_) return nullptr;
+  if (!data_->bitmap) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = data_->width;
+    bi.bmiHeader.biHeight = -data_->height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    data_->bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!data_->bitmap) return nullptr;
+    auto* out = static_cast<uint32_t*>(bits);
+    for (size_t i = 0; i < data_->pixels.size(); ++i) {
+      const uint32_t px = data_->pixels[i];
+      const uint32_t a = px >> 24;
+      if (a == 0xFF || !data_->hasAlpha) {
+        out[i] = px | 0xFF000000u;
+        continue;
+      }
+      // AlphaBlend wants premultiplied colour.
+      const uint32_t r = ((px >> 16) & 0xFF) * a / 255, g = ((px >> 8) & 0xFF) * a / 255,
+                     b = (px & 0xFF) * a / 255;
+      out[i] = (a << 24) | (r << 16) | (g << 8) | b;
+    }
+  }
+  return data_->bitmap;
+}
+
+void Picture::Draw(HDC dc, int x, int y) const {
+  HBITMAP bitmap = Bitmap();
+  if (!bitmap) return;
+  UniqueMemoryDc source(CreateCompatibleDC(dc));
+  Selected select(source, bitmap);
+  if (data_->hasAlpha) {
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    AlphaBlend(dc, x, y, data_->width, data_->height, source, 0, 0, data_->width, data_->height,
+               blend);
+  } else {
+    BitBlt(dc, x, y, data_->width, data_->height, source, 0, 0, SRCCOPY);
+  }
+}
+
+}  // namespace velotune::ui

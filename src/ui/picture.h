@@ -1,0 +1,43 @@
+#pragma once
+// A picture held as 32-bit pixels, drawn opaque or alpha-blended.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace velotune::ui {
+
+class Picture {
+ public:
+  Picture() = default;
+  // Straight-alpha B, G, R, A bytes, rows from the top.
+  static Picture FromBgra(int width, int height, const std::vector<uint8_t>& bgra);
+  // A copy of a bitmap's pixels, opaque.
+  static Picture FromBitmap(HBITMAP bitmap);
+
+  bool Empty() const { return !data_; }
+  int Width() const { return data_ ? data_->width : 0; }
+  int Height() const { return data_ ? data_->height : 0; }
+  bool HasAlpha() const { return data_ && data_->hasAlpha; }
+  // 0xAARRGGBB words, straight alpha, rows from the top.
+  const std::vector<uint32_t>& Pixels() const;
+  COLORREF PixelRgb(int x, int y) const;
+  // A 32-bit DIB section of the picture (premultiplied when it has alpha).
+  HBITMAP Bitmap() const;
+
+  // Opaque pictures are copied, others blended over what is there.
+  void Draw(HDC dc, int x, int y) const;
+
+ private:
+  struct Data {
+    int width = 0, height = 0;
+    bool hasAlpha = false;
+    std::vector<uint32_t> pixels;
+    HBITMAP bitmap = nullptr;
+    ~Data();
+  };
+  std::shared_ptr<Data> data_;
+};
+
+}  // namespace velotune::ui

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include "support/ui_fixture.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/menu.h"
+
+namespace velotune::ui {
+namespace {
+
+using test::CaptureClient;
+using test::TestApplication;
+
+class FormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    form = std::make_unique<Form>("TestForm");
+    form->SetBounds(10, 10, 200, 120);
+    form->SetColor(clWhite);
+    form->RegisterHandler("Clicked", [this](Control& c) { clicks.push_back(c.Name()); });
+    form->RegisterMouseHandler("Pressed", [this](Control& c, MouseButton b, Shift s, int x, int y) {
+      presses.push_back({c.Name(), b, s, x, y});
+    });
+  }
+  struct Press {
+    std::string name;
+    MouseButton button;
+    Shift shift;
+    int x, y;
+  };
+  std::unique_ptr<Form> form;
+  std::vector<std::string> clicks;
+  std::vector<Press> presses;
+};
+
+TEST_F(FormTest, BuildsFromLayoutAndPaintsGraphicChildrenOnTheirParent) {
+  const ControlSpec layout[] = {
+      {.name = "Panel1", .create = Make<Panel>, .left = 0, .top = 60, .width = 200, .height = 60,
+       .color = Rgb(0, 0, 255)},
+      {.name = "Shape1", .create = Make<Shape>, .left = 10, .top = 10, .width = 50, .height = 40,
+       .setup = [](Control& c) {
+         auto& s = static_cast<Shape&>(c);
+         s.SetPenColor(Rgb(255, 0, 0));
+         s.SetBrushColor(Rgb(0, 255, 0));
+       }},
+      {.name = "Label1", .create = Make<Label>, .parent = "Panel1", .left = 5, .top = 5,
+       .width = 100, .height = 20, .text = "Hello",
+       .font = FontSpec{.face = "Arial", .height = 16, .bold = true, .color = Rgb(255, 255, 0)}},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  form->Show();
+  auto pixels = CaptureClient(form->Handle());
+  EXPECT_EQ(pixels->PixelRgb(100, 5), RGB(255, 255, 255));    // form colour
+  EXPECT_EQ(pixels->PixelRgb(10, 10), RGB(255, 0, 0));        // shape pen
+  EXPECT_EQ(pixels->PixelRgb(30, 30), RGB(0, 255, 0));        // shape brush
+  EXPECT_EQ(pixels->PixelRgb(150, 110), RGB(0, 0, 255));      // panel
+  // The label's text is yellow on the panel's blue, with no box of its own.
+  int yellow = 0;
+  for (int y = 65; y < 85; ++y)
+    for (int x = 5; x < 105; ++x) yellow += pixels->PixelRgb(x, y) == RGB(255, 255, 0);
+  EXPECT_GT(yellow, 10);
+  EXPECT_EQ(pixels->PixelRgb(104, 84), RGB(0, 0, 255));
+  EXPECT_EQ(&form->Get<Label>("Label1"), form->Find("Label1"));
+  EXPECT_EQ(form->Get<Label>("Label1").Font().face, "Arial");
+}
+
+TEST_F(FormTest, MouseGoesToTheGraphicControlUnderItWithItsShiftState) {
+  const ControlSpec layout[] = {
+      {.name = "Back", .create = Make<Label>, .left = 0, .top = 0, .width = 200, .height = 120,
+       .onClick = "Clicked", .onMouseDown = "Pressed"},
+      {.name = "Front", .create = Make<Label>, .left = 50, .top = 50, .width = 20, .height = 20,
+       .onClick = "Clicked", .onMouseDown = "Pressed"},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  form->Show();
+  HWND h = form->Handle();
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(55, 56));
+  SendMessageA(h, WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(56, 57));
+  SendMessageA(h, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 6));
+  SendMessageA(h, WM_RBUTTONUP, 0, MAKELPARAM(5, 6));
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 60));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));  // released outside: no click
+  SendMessageA(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(1, 1));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+  ASSERT_EQ(presses.size(), 4u);
+  EXPECT_EQ(presses[0].name, "Front");
+  EXPECT_EQ(presses[0].shift, ssShift | ssLeft);
+  EXPECT_EQ(presses[0].x, 5);
+  EXPECT_EQ(presses[0].y, 6);
+  EXPECT_EQ(presses[1].name, "Back");
+  EXPECT_EQ(presses[1].button, MouseButton::Right);
+  EXPECT_EQ(presses[1].shift, Shift{ssRight});
+  EXPECT_EQ(presses[3].shift, ssLeft | ssDouble);
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Front", "Back"}));
+}
+
+TEST_F(FormTest, CheckBoxClicksOnEveryChangeAndRadioOnlyWhenNewlySelected) {
+  const ControlSpec layout[] = {
+      {.name = "Box", .create = Make<CheckBox>, .left = 0, .top = 0, .width = 100, .height = 17,
+       .text = "Box", .onClick = "Clicked"},
+      {.name = "R1", .create = Make<RadioButton>, .left = 0, .top = 20, .width = 100, .height = 17,
+       .onClick = "Clicked"},
+      {.name = "R2", .create = Make<RadioButton>, .left = 0, .top = 40, .width = 100, .height = 17,
+       .onClick = "Clicked"},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  form->Show();
+  auto& box = form->Get<CheckBox>("Box");
+  auto& r1 = form->Get<RadioButton>("R1");
+  auto& r2 = form->Get<RadioButton>("R2");
+  box.SetChecked(true);
+  box.SetChecked(true);  // no change, no click
+  SendMessageA(box.Handle(), BM_CLICK, 0, 0);  // the user unticks it
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(SendMessageA(box.Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  r1.SetChecked(true);
+  r1.SetChecked(true);
+  SendMessageA(r2.Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(r2.Checked());
+  EXPECT_FALSE(r1.Checked());
+  SendMessageA(r2.Handle(), BM_CLICK, 0, 0);  // already selected
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Box", "Box", "R1", "R2"}));
+}
+
+TEST_F(FormTest, PageControlShowsOnlyTheActivePageWithoutAChangeEvent) {
+  const ControlSpec layout[] = {
+      {.name = "Pages", .create = Make<PageControl>, .left = 0, .top = 0, .width = 100,
+       .height = 100, .onChange = "Clicked"},
+      {.name = "Sheet1", .create = Make<TabSheet>, .parent = "Pages"},
+      {.name = "Sheet2", .create = Make<TabSheet>, .parent = "Pages"},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  form->Show();
+  auto& pages = form->Get<PageControl>("Pages");
+  EXPECT_EQ(pages.PageCount(), 2);
+  EXPECT_TRUE(IsWindowVisible(form->Get<TabSheet>("Sheet1").Handle()));
+  EXPECT_FALSE(IsWindowVisible(form->Get<TabSheet>("Sheet2").Handle()));
+  pages.SetActivePageIndex(1);
+  EXPECT_EQ(pages.ActivePageIndex(), 1);
+  EXPECT_FALSE(IsWindowVisible(form->Get<TabSheet>("Sheet1").Handle()));
+  EXPECT_TRUE(IsWindowVisible(form->Get<TabSheet>("Sheet2").Handle()));
+  EXPECT_EQ(form->Get<TabSheet>("Sheet2").Width(), 100);
+  EXPECT_TRUE(clicks.empty());
+}
+
+TEST(PopupMenuTest, ItemsSubmenusDefaultAndPostedClicks) {
+  auto& app = TestApplication();
+  PopupMenu menu("Menu");
+  std::vector<std::string> ran;
+  auto record = [&](MenuItem& item) { ran.push_back(item.Name()); };
+  menu.Items().Add("Open", "&Open", record).SetDefault(true);
+  menu.Items().Add("Sep", "-");
+  auto& sub = menu.Items().Add("Sub", "Sub");
+  sub.Add("Inner", "Inner", record);
+  menu.Items().Add("Help", "&Help", record).SetShortcutText("F1");
+  ASSERT_NE(menu.DefaultItem(), nullptr);
+  EXPECT_EQ(menu.DefaultItem()->Name(), "Open");
+  EXPECT_TRUE(menu.Items().Find("Sep")->IsSeparator());
+  EXPECT_EQ(menu.Find("Inner")->Menu(), &menu);
+  // The menu closes itself from a timer after choosing the default item.
+  Form owner("Owner");
+  owner.SetBounds(0, 0, 50, 50);
+  owner.CreateForm();
+  owner.Show();
+  SetForegroundWindow(owner.Handle());
+  SetTimer(app.Handle(), 77, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(Application::Instance()->Handle(), id);
+    // The menu's own loop reads the thread's keyboard messages.
+    HWND h = Application::Instance()->Handle();
+    PostMessageA(h, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(h, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  menu.Popup(100, 100);
+  EXPECT_TRUE(ran.empty()) << "the click runs from the loop, after the menu closed";
+  app.ProcessMessages();
+  EXPECT_EQ(ran, (std::vector<std::string>{"Open"}));
+}
+
+}  // namespace
+}  // namespace velotune::ui
