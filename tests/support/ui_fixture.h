@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 #include "ui/application.h"
 #include "ui/gdi.h"
 
@@ -14,6 +17,9 @@ ui::Application& TestApplication();
 
 // The window's client area as it is on screen, read back pixel for pixel.
 std::unique_ptr<ui::Surface> CaptureClient(HWND hwnd);
+
+// Saves the surface as <build folder>/screenshots/<name>.bmp, for a person to look at.
+void SaveScreenshot(const ui::Surface& surface, const std::string& name);
 
 // Handles pending messages.
 void Pump();
