@@ -106,7 +106,7 @@ void CheckBox::SetChecked(bool checked) {
   if (checked_ == checked) return;
   checked_ = checked;
   if (Handle()) SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  Click();
+  if (!Loading()) Click();  // a stored layout sets the state silently
 }
 
 void CheckBox::Command(WORD code) {
