@@ -4,11 +4,48 @@
 
 #include <atomic>
 #include <fstream>
+#include <functional>
 
 namespace velotune::test {
 namespace {
 
 std::atomic<int> counter{0};
+
+std::string UnixPath(const std::string& path) {
+  using Convert = char* (*)(LPCWSTR);
+  static const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!convert) return std::string();
+  std::wstring wide(path.begin(), path.end());
+  char* unix = convert(wide.c_str());
+  if (!unix) return std::string();
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+// Runs a Unix program and waits, by watching for `done`, since Wine does not
+// wait for Unix programs.
+bool RunUnix(std::string command, const std::function<bool()>& done) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process))
+    return false;
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  for (int i = 0; i < 250; ++i) {
+    if (done()) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+bool IsLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
 
 }  // namespace
 
@@ -18,13 +55,23 @@ TempFolder::TempFolder() {
   EXPECT_GT(got, 3u) << "no temporary folder";
   path_ = std::string(temp, got);
   if (path_.back() != '\\') path_ += '\\';
-  path_ += "velotune-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(counter++) + "\\";
-  RemoveTreeForTest(path_);
-  EXPECT_TRUE(CreateDirectoryA(path_.c_str(), nullptr)) << path_;
+  const std::string base = path_;
+  // A fresh name every time: a folder left by an earlier run is never reused.
+  do {
+    path_ = base + "velotune-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(GetTickCount()) + "-" + std::to_string(counter++) + "\\";
+  } while (!CreateDirectoryA(path_.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
 }
 
-TempFolder::~TempFolder() { RemoveTreeForTest(path_); }
+TempFolder::~TempFolder() {
+  // The links go first, by a plain unlink (no recursion), so nothing follows them.
+  for (const std::string& link : links_)
+    RunUnix("/bin/rm -f -- \"" + link + "\"", [&] {
+      const std::string windows = "Z:" + link;
+      return GetFileAttributesA(windows.c_str()) == INVALID_FILE_ATTRIBUTES;
+    });
+  RemoveTreeForTest(path_);
+}
 
 void TempFolder::MakeFolder(const std::string& relative) const {
   std::string sofar = path_;
@@ -48,6 +95,22 @@ void TempFolder::MakeFile(const std::string& relative, const std::string& conten
 
 bool TempFolder::Exists(const std::string& relative) const {
   return GetFileAttributesA((path_ + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool TempFolder::MakeFolderLink(const std::string& relative, const std::string& targetRelative) {
+  const std::string link = path_ + relative, target = path_ + targetRelative;
+  if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD targetAttributes = GetFileAttributesA(target.c_str());
+  if (targetAttributes == INVALID_FILE_ATTRIBUTES ||
+      !(targetAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  std::string from = UnixPath(target), to = UnixPath(link);
+  while (!from.empty() && from.back() == '/') from.pop_back();
+  while (!to.empty() && to.back() == '/') to.pop_back();
+  if (from.empty() || to.empty()) return false;
+  links_.push_back(to);
+  // -n: never create the link inside an existing link's target.
+  return RunUnix("/bin/ln -s -n \"" + from + "\" \"" + to + "\"", [&] { return IsLink(link); });
 }
 
 void RemoveTreeForTest(const std::string& folder) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace velotune::test {
 
@@ -23,8 +24,14 @@ class TempFolder {
   void MakeFile(const std::string& relative, const std::string& contents = "x") const;
   bool Exists(const std::string& relative) const;
 
+  // Makes `relative` a Unix symbolic link to the folder `targetRelative`, as
+  // Wine shows a junction; removed with the folder. Folders only: a link to a
+  // file would make Wine delete the target with the link.
+  bool MakeFolderLink(const std::string& relative, const std::string& targetRelative);
+
  private:
   std::string path_;
+  std::vector<std::string> links_;  // Unix paths
 };
 
 // Removes a tree by hand, clearing read-only bits and never entering a link.
