@@ -54,6 +54,8 @@ HMENU PopupMenu::BuildMenu(const MenuItem& parent, std::vector<MenuItem*>& byId)
     const void* content = text.c_str();
     if (OwnerDraw()) {
       flags |= MF_OWNERDRAW;
+      // Still a separator to the system: never highlighted, skipped by the arrow keys.
+      if (item->IsSeparator()) flags |= MF_SEPARATOR;
       content = item.get();
     } else if (item->IsSeparator()) {
       flags |= MF_SEPARATOR;
@@ -93,7 +95,49 @@ void PopupMenu::MeasureItem(MenuItem&, HDC, UINT& width, UINT& height) {
 
 void PopupMenu::DrawItem(MenuItem&, const DRAWITEMSTRUCT&) {}
 
-bool HandleMenuMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+char AcceleratorKey(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1];
+    ++i;  // "&&" is a literal ampersand
+  }
+  return 0;
+}
+
+namespace {
+
+char UpperChar(char c) {
+  CharUpperBuffA(&c, 1);
+  return c;
+}
+
+// Owner-drawn items have no text the system could search for their '&' key.
+bool FindMenuChar(HMENU menu, char key, LRESULT& result) {
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_DATA;
+    if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) continue;
+    if (!(info.fType & MFT_OWNERDRAW) || !info.dwItemData) continue;
+    const auto* item = reinterpret_cast<const MenuItem*>(info.dwItemData);
+    const char accelerator = AcceleratorKey(item->Caption());
+    if (!accelerator || item->IsSeparator() || !item->Enabled()) continue;
+    if (UpperChar(accelerator) == UpperChar(key)) {
+      result = MAKELRESULT(i, MNC_EXECUTE);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool HandleMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_MENUCHAR) {
+    return FindMenuChar(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)),
+                        result);
+  }
   if (msg == WM_MEASUREITEM) {
     auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (m->CtlType != ODT_MENU || !m->itemData) return false;

@@ -85,7 +85,11 @@ class PopupMenu {
   HMENU open_ = nullptr;
 };
 
-// Owner-draw messages of the application window for menus; true when handled.
+// The character after the first single '&' of a caption, or 0.
+char AcceleratorKey(const std::string& caption);
+
+// Owner-draw messages of the application window for menus (measure, draw and
+// the '&' keys of owner-drawn items); true when handled.
 bool HandleMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 }  // namespace velotune::ui

@@ -1,5 +1,7 @@
 #include "support/ui_fixture.h"
 
+#include <vector>
+
 namespace velotune::test {
 
 ui::Application& TestApplication() {
@@ -41,7 +43,10 @@ void SaveScreenshot(const ui::Surface& surface, const std::string& name) {
   DWORD written = 0;
   WriteFile(out, &file, sizeof file, &written, nullptr);
   WriteFile(out, &info, sizeof info, &written, nullptr);
-  WriteFile(out, surface.bits(), bytes, &written, nullptr);
+  // Opaque pixels: viewers read the fourth byte as alpha.
+  std::vector<uint32_t> pixels(surface.bits(), surface.bits() + static_cast<size_t>(w) * h);
+  for (auto& p : pixels) p |= 0xFF000000u;
+  WriteFile(out, pixels.data(), bytes, &written, nullptr);
   CloseHandle(out);
 }
 

@@ -1,0 +1,177 @@
+#include "widgets/bar_popup_menu.h"
+
+#include <algorithm>
+
+#include "ui/font.h"
+#include "widgets/artwork.h"
+#include "widgets/picture_panel.h"
+
+namespace velotune {
+
+using ui::MenuItem;
+using ui::ResolveColor;
+
+TBarPopupMenu::TBarPopupMenu(std::string name)
+    : PopupMenu(std::move(name)), barPicture_(LoadArtwork("SIDEBAR")) {}
+
+void TBarPopupMenu::SetBarPicture(ui::Picture picture) {
+  barPicture_ = std::move(picture);
+  bar_.reset();
+}
+
+HFONT TBarPopupMenu::ItemFont(bool bold) {
+  ui::FontSpec spec;
+  spec.face = "Tahoma";
+  spec.height = 11;
+  spec.bold = bold;
+  return ui::FontHandle(spec);
+}
+
+int TBarPopupMenu::ItemHeight(const MenuItem& item) {
+  return item.IsSeparator() ? kSeparatorHeight : kItemHeight;
+}
+
+int TBarPopupMenu::TopLevelHeight() {
+  int height = 0;
+  for (const auto& item : Items().Items()) height += ItemHeight(*item);
+  return height;
+}
+
+int TBarPopupMenu::ItemOffset(const MenuItem& item) {
+  const MenuItem* parent = item.ParentItem();
+  if (!parent) return 0;
+  int offset = 0;
+  for (const auto& sibling : parent->Items()) {
+    if (sibling.get() == &item) break;
+    offset += ItemHeight(*sibling);
+  }
+  return offset;
+}
+
+bool TBarPopupMenu::OnBar(const MenuItem& item) { return item.ParentItem() == &Items(); }
+
+bool TBarPopupMenu::ShownAsDefault(const MenuItem& item) {
+  if (!item.IsDefault() || item.IsSeparator()) return false;
+  const MenuItem* parent = item.ParentItem();
+  if (!parent) return true;
+  for (const auto& sibling : parent->Items())
+    if (sibling->IsDefault()) return sibling.get() == &item;
+  return false;
+}
+
+void TBarPopupMenu::BeforePopup() { PrepareBar(TopLevelHeight()); }
+
+void TBarPopupMenu::MeasureItem(MenuItem& item, HDC dc, UINT& width, UINT& height) {
+  height = static_cast<UINT>(ItemHeight(item));
+  const int left = OnBar(item) ? kBarWidth + kTextIndent : kSubmenuTextIndent;
+  if (item.IsSeparator()) {
+    width = static_cast<UINT>(left + kRightMargin);
+    return;
+  }
+  ui::SavedDc saved(dc);
+  SelectObject(dc, ItemFont(ShownAsDefault(item)));
+  auto textWidth = [dc](const std::string& text, UINT format) {
+    RECT r = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              format | DT_SINGLELINE | DT_CALCRECT);
+    return static_cast<int>(r.right - r.left);
+  };
+  int w = left + textWidth(item.Caption(), 0) + kRightMargin;
+  if (!item.ShortcutText().empty()) w += kShortcutGap + textWidth(item.ShortcutText(), DT_NOPREFIX);
+  width = static_cast<UINT>(w);
+}
+
+void TBarPopupMenu::PrepareBar(int height) {
+  height = std::max(height, 1);
+  bar_ = std::make_unique<ui::Surface>(kBarWidth, height);
+  const RECT all = {0, 0, kBarWidth, height};
+  GradientFill(bar_->dc(), all, kBarTop, gdVertical, kBarTop, kBarBottom);
+  GdiFlush();
+  if (barPicture_.Empty()) return;
+  // The picture's bottom sits on the bar's bottom: its text is near its foot.
+  const int top = height - barPicture_.Height();
+  const COLORREF key = ResolveColor(kPictureKey);
+  const int columns = std::min(kBarWidth, barPicture_.Width());
+  for (int y = std::max(0, top); y < height; ++y) {
+    for (int x = 0; x < columns; ++x) {
+      const COLORREF c = barPicture_.PixelRgb(x, y - top);
+      if (c == key) continue;
+      bar_->bits()[y * kBarWidth + x] =
+          0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+  }
+}
+
+void TBarPopupMenu::DrawBarSlice(HDC dc, const RECT& itemRect, int offset) {
+  const int total = TopLevelHeight();
+  if (!bar_ || bar_->height() != std::max(total, 1)) PrepareBar(total);
+  const int rows = std::min<int>(itemRect.bottom - itemRect.top, bar_->height() - offset);
+  if (rows <= 0) return;
+  BitBlt(dc, itemRect.left, itemRect.top, kBarWidth, rows, bar_->dc(), 0, offset, SRCCOPY);
+}
+
+void TBarPopupMenu::DrawSeparator(HDC dc, RECT r) {
+  RECT line = r;
+  line.left += 2;
+  line.right -= 2;
+  line.top = (r.top + r.bottom) / 2 - 1;
+  line.bottom = line.top + 2;
+  DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
+}
+
+void TBarPopupMenu::PaintText(HDC dc, const MenuItem& item, RECT r, bool selected, bool disabled) {
+  SelectObject(dc, ItemFont(ShownAsDefault(item)));
+  SetBkMode(dc, TRANSPARENT);
+  r.right -= kRightMargin;
+  const UINT format = DT_SINGLELINE | DT_VCENTER;
+  auto paint = [&](RECT box, COLORREF color) {
+    SetTextColor(dc, color);
+    DrawTextA(dc, item.Caption().c_str(), -1, &box, format | DT_LEFT);
+    if (!item.ShortcutText().empty())
+      DrawTextA(dc, item.ShortcutText().c_str(), -1, &box, format | DT_RIGHT | DT_NOPREFIX);
+  };
+  if (disabled && !selected) {
+    // Engraved, as the system draws greyed menu text.
+    RECT shadow = r;
+    OffsetRect(&shadow, 1, 1);
+    paint(shadow, GetSysColor(COLOR_BTNHIGHLIGHT));
+    paint(r, GetSysColor(COLOR_GRAYTEXT));
+    return;
+  }
+  paint(r, GetSysColor(disabled   ? COLOR_GRAYTEXT
+                       : selected ? COLOR_HIGHLIGHTTEXT
+                                  : COLOR_MENUTEXT));
+}
+
+void TBarPopupMenu::DrawItem(MenuItem& item, const DRAWITEMSTRUCT& draw) {
+  HDC dc = draw.hDC;
+  const bool separator = item.IsSeparator();
+  const bool selected = (draw.itemState & ODS_SELECTED) && !separator;
+  const bool disabled = (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) || !item.Enabled();
+  const COLORREF back = GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
+  const COLORREF fore = GetSysColor(disabled   ? COLOR_GRAYTEXT
+                                    : selected ? COLOR_HIGHLIGHTTEXT
+                                               : COLOR_MENUTEXT);
+  {
+    ui::SavedDc saved(dc);
+    RECT content = draw.rcItem;
+    if (OnBar(item)) {
+      DrawBarSlice(dc, draw.rcItem, ItemOffset(item));
+      content.left += kBarWidth;
+    }
+    ui::UniqueBrush brush(CreateSolidBrush(back));
+    FillRect(dc, &content, brush);
+    if (separator) {
+      DrawSeparator(dc, content);
+    } else {
+      RECT text = content;
+      text.left = OnBar(item) ? content.left + kTextIndent : content.left + kSubmenuTextIndent;
+      PaintText(dc, item, text, selected, disabled);
+    }
+  }
+  // The system draws a submenu's arrow afterwards in the DC's colours.
+  SetBkColor(dc, back);
+  SetTextColor(dc, fore);
+}
+
+}  // namespace velotune
