@@ -1,0 +1,113 @@
+#include "eraser/tracks_eraser.h"
+
+#include <windows.h>
+
+#include <functional>
+
+#include "eraser/locations.h"
+#include "eraser/removal.h"
+#include "platform/folders.h"
+#include "platform/registry.h"
+#include "progress/progress_report.h"
+
+namespace velotune {
+namespace {
+
+constexpr const char* kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kOpera = "Software\\Opera Software";
+constexpr const char* kAol = "Software\\America Online\\Aol\\Current Version";
+
+// The key is opened (and created where the rights allow) for every read.
+std::string ReadLocation(HKEY root, const char* path, const char* name) {
+  return ReadText(OpenOrCreateKey(root, path), name, "");
+}
+
+}  // namespace
+
+int SelectedEraseSteps(const EraseChoices& boxes) {
+  int steps = 0;
+  for (int i = 0; i < 7; ++i) steps += boxes[i] ? 1 : 0;
+  return steps + ((boxes[7] || boxes[8]) ? 1 : 0);
+}
+
+void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
+                     const EraseChoices& boxes) {
+  SeedRunPauses();
+  const int steps = SelectedEraseSteps(boxes);
+  if (steps == 0) return;
+  const int stepSize = 100 / steps;
+  auto showProgress = [&] {
+    ShowPercentage(gauge, percentage);
+    RandomPause();
+  };
+  auto announce = [&](const char* text) {
+    SetLabelText(detail, text);
+    UpdateLabel(detail);
+  };
+  // Every piece of work checks its location first: an empty, relative or
+  // protected location is passed over, and the gauge advances all the same.
+  const std::vector<std::string> guarded = ProtectedFolders();
+  auto safe = [&](const std::string& location) { return IsSafeEraseLocation(location, guarded); };
+
+  showProgress();
+  std::string location = FirefoxProfileFolder();
+  struct Step {
+    int box;
+    const char* text;
+    std::function<void()> work;
+  };
+  const Step plan[] = {
+      {0, "Erasing FireFox Cookie Files...",
+       [&] {
+         if (safe(location)) DeleteFileUnlessLink(location + "cookies.txt");
+       }},
+      {1, "Erasing FireFox Cache Information...",
+       [&] {
+         if (safe(location)) RemoveFolderContents(location + "Cache\\");
+       }},
+      {2, "Erasing Internet Explorer Cookies...",
+       [&] {
+         location = ReadLocation(HKEY_CURRENT_USER, kShellFolders, "Cookies");
+         if (safe(location)) RemoveFolderContents(location);
+       }},
+      {3, kIeCacheText,
+       [&] {
+         location = ReadLocation(HKEY_CURRENT_USER, kShellFolders, "Cache");
+         if (safe(location)) RemoveFolderContents(location);
+         announce("Erasing Internet Explorer History...");
+         location = ReadLocation(HKEY_CURRENT_USER, kShellFolders, "History");
+         if (safe(location)) RemoveFolderContents(location);
+       }},
+      {4, "Erasing Internet Explorer Typed URL List...",
+       [&] { DeleteSubkey(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"); }},
+      {5, "Erasing Opera Internet Cookie Files...",
+       [&] {
+         location = ReadLocation(HKEY_CURRENT_USER, kOpera, "Last Directory");
+         if (safe(location)) DeleteFileUnlessLink(location + "\\cookies4.dat");
+       }},
+      {6, "Erasing Opera Cache Information...",
+       [&] {
+         location = ReadLocation(HKEY_CURRENT_USER, kOpera, "Last Directory");
+         if (!safe(location)) return;
+         RemoveFolderContents(location + "\\Cache4");
+         DeleteFileUnlessLink(location + "\\global.dat");
+       }},
+      {7, "Erasing America Online Cache Files...",
+       [&] {
+         location = ReadLocation(HKEY_LOCAL_MACHINE, kAol, "AppPath");
+         if (safe(location)) RemoveArlFiles(location);
+       }},
+  };
+  for (const Step& step : plan) {
+    const bool ticked = step.box == 7 ? (boxes[7] || boxes[8]) : boxes[step.box];
+    if (!ticked) continue;
+    announce(step.text);
+    step.work();
+    AdvanceGauge(gauge, stepSize);
+    showProgress();
+  }
+  ClosingSequence(gauge, percentage, kFinishingText);
+}
+
+}  // namespace velotune

@@ -1,0 +1,27 @@
+#pragma once
+// The tracks eraser run: one erase step for each ticked trace, reported
+// through the progress window.
+#include <array>
+#include <string>
+
+#include "progress/gauge.h"
+#include "ui/controls.h"
+
+namespace velotune {
+
+inline constexpr int kEraseBoxes = 9;
+
+// Ticks of IE_BOX1 to IE_BOX9; the last two share one step.
+using EraseChoices = std::array<bool, kEraseBoxes>;
+
+// The number of steps the choices select (0 to 8).
+int SelectedEraseSteps(const EraseChoices& boxes);
+
+// Shown while the Internet Explorer cache folder is emptied.
+inline constexpr const char* kIeCacheText = "Erasing Internet Explorer Cache Information...";
+
+// Needs at least one step; does nothing without one.
+void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
+                     const EraseChoices& boxes);
+
+}  // namespace velotune
