@@ -32,7 +32,7 @@ int SelectedEraseSteps(const EraseChoices& boxes) {
 }
 
 void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                     const EraseChoices& boxes) {
+                     const EraseChoices& boxes, const std::vector<std::string>* guardedFolders) {
   SeedRunPauses();
   const int steps = SelectedEraseSteps(boxes);
   if (steps == 0) return;
@@ -47,7 +47,8 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
   };
   // Every piece of work checks its location first: an empty, relative or
   // protected location is passed over, and the gauge advances all the same.
-  const std::vector<std::string> guarded = ProtectedFolders();
+  const std::vector<std::string> guarded =
+      guardedFolders ? *guardedFolders : ProtectedFolders();
   auto safe = [&](const std::string& location) { return IsSafeEraseLocation(location, guarded); };
 
   showProgress();

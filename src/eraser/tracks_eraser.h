@@ -3,6 +3,7 @@
 // through the progress window.
 #include <array>
 #include <string>
+#include <vector>
 
 #include "progress/gauge.h"
 #include "ui/controls.h"
@@ -20,8 +21,9 @@ int SelectedEraseSteps(const EraseChoices& boxes);
 // Shown while the Internet Explorer cache folder is emptied.
 inline constexpr const char* kIeCacheText = "Erasing Internet Explorer Cache Information...";
 
-// Needs at least one step; does nothing without one.
+// Needs at least one step; does nothing without one. `guarded` replaces the
+// protected folders (for tests); null means the real ones.
 void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                     const EraseChoices& boxes);
+                     const EraseChoices& boxes, const std::vector<std::string>* guarded = nullptr);
 
 }  // namespace velotune
