@@ -1,0 +1,208 @@
+#include "eraser/tracks_eraser.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "eraser/locations.h"
+#include "platform/folders.h"
+#include "support/run_fixture.h"
+#include "support/temp_folder.h"
+
+namespace velotune {
+namespace {
+
+using test::PutText;
+using test::TempFolder;
+
+constexpr const char* kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// A seeded set of traces of all four browsers, in a temporary folder, with
+// the registry pointing at them and canaries around them.
+class TracksEraser : public test::RunTest {
+ protected:
+  void SetUp() override {
+    RunTest::SetUp();
+    dir.MakeFile("canary.txt");
+    // Firefox under an application data folder of our own.
+    PutText(HKEY_CURRENT_USER,
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "AppData",
+            dir / "appdata");
+    dir.MakeFile("appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\cookies.txt");
+    dir.MakeFile("appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache\\0\\entry");
+    dir.MakeFile("appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\bookmarks.html");
+    dir.MakeFile("ie\\Cookies\\user@site.txt");
+    dir.MakeFile("ie\\Cache\\Content.IE5\\x.htm");
+    dir.MakeFile("ie\\History\\History.IE5\\index.dat");
+    PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", dir / "ie\\Cookies");
+    PutText(HKEY_CURRENT_USER, kShellFolders, "Cache", dir / "ie\\Cache");
+    PutText(HKEY_CURRENT_USER, kShellFolders, "History", dir / "ie\\History");
+    PutText(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs", "url1",
+            "http://example.com/");
+    dir.MakeFile("opera\\cookies4.dat");
+    dir.MakeFile("opera\\global.dat");
+    dir.MakeFile("opera\\Cache4\\opr0001.tmp");
+    dir.MakeFile("opera\\opera.ini");
+    PutText(HKEY_CURRENT_USER, "Software\\Opera Software", "Last Directory", dir / "opera");
+    dir.MakeFile("aol\\a.arl");
+    dir.MakeFile("aol\\keep.txt");
+    PutText(HKEY_LOCAL_MACHINE, "Software\\America Online\\Aol\\Current Version", "AppPath",
+            dir / "aol");
+  }
+  void TearDown() override {
+    EXPECT_TRUE(dir.Exists("canary.txt"));
+    RunTest::TearDown();
+  }
+
+  void Run(std::initializer_list<int> ticked) {
+    EraseChoices boxes{};
+    for (int box : ticked) boxes[box - 1] = true;
+    SetGaugeProgress(Gauge(), 0);
+    RunTracksEraser(Gauge(), Percentage(), Detail(), boxes);
+  }
+
+  TempFolder dir;
+};
+
+TEST_F(TracksEraser, FirefoxProfileComesFromTheApplicationDataFolder) {
+  EXPECT_EQ(FirefoxProfileFolder(), dir / "appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\");
+}
+
+TEST_F(TracksEraser, AllNineErasesEverySeededTrace) {
+  Run({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  const char* gone[] = {"appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\cookies.txt",
+                        "appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache\\0",
+                        "ie\\Cookies\\user@site.txt", "ie\\Cache\\Content.IE5",
+                        "ie\\History\\History.IE5", "opera\\cookies4.dat", "opera\\global.dat",
+                        "opera\\Cache4\\opr0001.tmp", "aol\\a.arl"};
+  for (const char* path : gone) EXPECT_FALSE(dir.Exists(path)) << path;
+  const char* kept[] = {"appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\bookmarks.html",
+                        "appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache",
+                        "ie\\Cookies", "opera\\opera.ini", "opera\\Cache4", "aol\\keep.txt"};
+  for (const char* path : kept) EXPECT_TRUE(dir.Exists(path)) << path;
+  EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+  // 8 steps of 12: the percentage before the run, after each step, then the closing.
+  EXPECT_EQ(percentages, ([] {
+              auto texts = Texts({0, 12, 24, 36, 48, 60, 72, 84, 96});
+              for (auto& t : Closing(kFinishingText)) texts.push_back(t);
+              return texts;
+            }()));
+  EXPECT_EQ(Detail().Text(), "Erasing America Online Cache Files...");
+  EXPECT_EQ(seam.seeds, 1);
+}
+
+TEST_F(TracksEraser, StepSizesAndDetailTexts) {
+  const struct {
+    const char* name;
+    std::initializer_list<int> boxes;
+    std::vector<int> shown;
+    std::vector<std::string> detailsAfterSteps;
+  } cases[] = {
+      {"AOL keywords only", {9}, {0, 100}, {"Erasing America Online Cache Files..."}},
+      {"both AOL boxes count once", {8, 9}, {0, 100}, {"Erasing America Online Cache Files..."}},
+      {"three steps", {1, 5, 6}, {0, 33, 66, 99},
+       {"Erasing FireFox Cookie Files...", "Erasing Internet Explorer Typed URL List...",
+        "Erasing Opera Internet Cookie Files..."}},
+      {"IE cache and history in one step", {4}, {0, 100}, {"Erasing Internet Explorer History..."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    percentages.clear();
+    details.clear();
+    Run(c.boxes);
+    std::vector<std::string> expected = Texts(c.shown);
+    for (auto& t : Closing(kFinishingText)) expected.push_back(t);
+    EXPECT_EQ(percentages, expected);
+    // The detail seen at the pause after each step.
+    std::vector<std::string> after(details.begin() + 1, details.end() - 3);
+    EXPECT_EQ(after, c.detailsAfterSteps);
+  }
+}
+
+TEST_F(TracksEraser, InternetExplorerCacheAnnouncesItselfThenTheHistory) {
+  Run({4});
+  EXPECT_FALSE(dir.Exists("ie\\Cache\\Content.IE5"));
+  EXPECT_FALSE(dir.Exists("ie\\History\\History.IE5"));
+  EXPECT_TRUE(dir.Exists("ie\\Cookies\\user@site.txt"));
+  EXPECT_EQ(Detail().Text(), "Erasing Internet Explorer History...");
+  EXPECT_EQ(std::string(kIeCacheText), "Erasing Internet Explorer Cache Information...");
+}
+
+TEST_F(TracksEraser, MissingBrowsersFindNothingAndStillAdvance) {
+  test::RegistrySandbox fresh;  // no Opera, no AOL, no shell folders
+  char old[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, old);
+  SetCurrentDirectoryA((dir / "opera").c_str());  // an empty location must not mean this
+  Run({6, 7, 8});
+  SetCurrentDirectoryA(old);
+  EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Opera Software"));
+  EXPECT_EQ(test::ValueCount(HKEY_CURRENT_USER, "Software\\Opera Software"), 0);
+  for (const char* kept : {"opera\\cookies4.dat", "opera\\global.dat", "opera\\Cache4\\opr0001.tmp",
+                           "aol\\a.arl"})
+    EXPECT_TRUE(dir.Exists(kept)) << kept;
+  EXPECT_EQ(Gauge().Progress(), 100);
+  EXPECT_EQ(percentages.front(), PercentageText(0));
+  EXPECT_EQ(percentages[3], PercentageText(99));
+}
+
+TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
+  // Stand-ins for the user's own folders, as the eraser is told to guard them.
+  dir.MakeFile("home\\keep.txt");
+  dir.MakeFile("home\\Documents\\letter.doc");
+  dir.MakeFile("home\\AppData\\Cookies\\c.txt");
+  const std::vector<std::string> guarded = {dir / "home\\", dir / "home\\Documents\\"};
+  const struct {
+    std::string location;
+    const char* canary;
+  } dangerous[] = {
+      {dir / "home", "home\\keep.txt"},
+      {dir / "home\\Documents\\", "home\\Documents\\letter.doc"},
+      {dir.path(), "canary.txt"},  // above them
+      {dir / "home\\AppData\\..", "home\\keep.txt"},
+      {"home\\AppData\\Cookies", "home\\AppData\\Cookies\\c.txt"},  // relative
+      {"", "home\\AppData\\Cookies\\c.txt"},
+  };
+  for (const auto& d : dangerous) {
+    SCOPED_TRACE(d.location);
+    PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", d.location);
+    EraseChoices boxes{};
+    boxes[2] = true;
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, old);
+    SetCurrentDirectoryA(dir.path().c_str());
+    RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, &guarded);
+    SetCurrentDirectoryA(old);
+    EXPECT_TRUE(dir.Exists(d.canary));
+    EXPECT_EQ(Gauge().Progress(), 100);
+  }
+  // Below a guarded folder is fair game.
+  PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", dir / "home\\AppData\\Cookies");
+  EraseChoices boxes{};
+  boxes[2] = true;
+  RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, &guarded);
+  EXPECT_FALSE(dir.Exists("home\\AppData\\Cookies\\c.txt"));
+  EXPECT_TRUE(dir.Exists("home\\keep.txt"));
+}
+
+TEST(EraseLocations, RootsSystemAndUserFoldersAreNeverSafe) {
+  char windows[MAX_PATH];
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string profile = SpecialFolderPath(CSIDL_PROFILE);
+  ASSERT_FALSE(profile.empty());
+  const std::string unsafe[] = {
+      "C:\\", "C:", "c:\\.", "\\", "D:\\", "\\\\server\\share", "\\\\server\\share\\",
+      windows, std::string(windows) + "\\system32", std::string(windows) + "\\..",
+      SpecialFolderPath(CSIDL_PROGRAM_FILES), profile, profile + "\\", profile + "\\..",
+      SpecialFolderPath(CSIDL_DESKTOPDIRECTORY), SpecialFolderPath(CSIDL_PERSONAL),
+      SpecialFolderPath(CSIDL_MYPICTURES), SpecialFolderPath(CSIDL_APPDATA),
+      SpecialFolderPath(CSIDL_LOCAL_APPDATA), profile + "\\Downloads", "relative\\folder", "",
+      "   "};
+  for (const auto& location : unsafe) EXPECT_FALSE(IsSafeEraseLocation(location)) << location;
+  const std::string safe[] = {SpecialFolderPath(CSIDL_APPDATA) + "\\Mozilla\\Firefox",
+                              SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Temp\\x",
+                              "C:\\Program Files (x86)\\America Online 9.0", "D:\\Opera"};
+  for (const auto& location : safe) EXPECT_TRUE(IsSafeEraseLocation(location)) << location;
+}
+
+}  // namespace
+}  // namespace velotune
