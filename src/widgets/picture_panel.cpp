@@ -25,8 +25,9 @@ void GradientFill(HDC dc, const RECT& rect, ui::Color a, TGradientDirection dire
     FillRect(dc, &rect, brush);
   }
   for (int i = n - 1; i >= 0; --i) {
-    const COLORREF color = RGB(GetRValue(ca) + MulDiv(i, dR, n - 1), GetGValue(ca) + MulDiv(i, dG, n - 1),
-                               GetBValue(ca) + MulDiv(i, dB, n - 1));
+    const COLORREF color =
+        RGB(GetRValue(ca) + MulDiv(i, dR, n - 1), GetGValue(ca) + MulDiv(i, dG, n - 1),
+            GetBValue(ca) + MulDiv(i, dB, n - 1));
     UniqueBrush brush(CreateSolidBrush(color));
     if (direction == gdCentral) {
       const int rx = MulDiv(i + 1, w / 2, n), ry = MulDiv(i + 1, h / 2, n);
