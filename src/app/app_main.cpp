@@ -1,12 +1,37 @@
 #include "app/app_main.h"
 
-#include "platform/settings.h"
+#include "app/main_form.h"
+#include "progress/prg_wnd.h"
+#include "ui/application.h"
 
 namespace velotune {
+namespace {
 
-int AppMain(HINSTANCE, int) {
-  OpenSettingsKey();
-  return 0;
+constexpr const char* kMutexName = "imVelotunewhoaREyOu";
+
+// True when another copy holds the mutex. Kept open for the life of the
+// process when this copy is the one that runs.
+bool AnotherCopyRuns() {
+  if (HANDLE other = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+    CloseHandle(other);
+    return true;
+  }
+  // Two copies started at once can both miss the open; the create tells them apart.
+  HANDLE own = CreateMutexA(nullptr, FALSE, kMutexName);
+  return own && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+int AppMain(HINSTANCE instance, int showCommand) {
+  if (AnotherCopyRuns()) return 0;
+  ui::Application app(instance, showCommand);
+  app.SetTitle("Velotune");
+  TForm1 form;
+  form.CreateForm();
+  TPrgWnd progress;  // made hidden
+  form.SetProgressWindow(&progress);
+  return app.Run();
 }
 
 }  // namespace velotune

@@ -2,10 +2,10 @@
 # The program must import nothing but Windows system DLLs.
 set -euo pipefail
 exe=$1
-allowed='^(ADVAPI32|COMCTL32|COMDLG32|GDI32|KERNEL32|MSIMG32|msvcrt|OLE32|OLEAUT32|SHELL32|SHLWAPI|USER32|UXTHEME|VERSION|WINMM)\.dll$'
+allowed='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msimg32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|uxtheme|version|winmm)\.dll$'
 status=0
 while read -r dll; do
-  if [[ ! "$dll" =~ $allowed ]]; then
+  if [[ ! "${dll,,}" =~ $allowed ]]; then
     echo "unexpected import: $dll"
     status=1
   fi

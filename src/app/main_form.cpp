@@ -1,0 +1,257 @@
+#include "app/main_form.h"
+
+#include <algorithm>
+
+#include "app/main_form_layout.h"
+#include "enhance/apply.h"
+#include "enhance/catalogue.h"
+#include "eraser/tracks_eraser.h"
+#include "netopt/optimization_run.h"
+#include "netopt/profiles.h"
+#include "netopt/shutdown.h"
+#include "progress/prg_wnd.h"
+#include "progress/progress_report.h"
+#include "app/window_region.h"
+#include "platform/folders.h"
+#include "platform/settings.h"
+#include "platform/system_seam.h"
+#include "ui/application.h"
+#include "widgets/bmp_button.h"
+
+namespace velotune {
+
+TForm1::TForm1() : ui::Form("Form1") {
+  SetText("Form1");
+  SetColor(ui::clWhite);
+  SetFont(ui::FontSpec{});
+  SetBounds(0, 0, 550, 374);
+  RegisterHandlers();
+  Build(MainFormLayout());
+  NavButton(1).SetDown(true);
+  Pages().SetActivePageIndex(0);
+  OnCreate = [this](ui::Control& sender) { FormCreate(sender); };
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::RegisterHandlers() {
+  auto notify = [this](const char* name, void (TForm1::*handler)(ui::Control&)) {
+    RegisterHandler(name, [this, handler](ui::Control& sender) { (this->*handler)(sender); });
+  };
+  notify("PageControl1Change", &TForm1::PageControl1Change);
+  notify("BmpButton4Click", &TForm1::BmpButton4Click);
+  notify("BmpButton5Click", &TForm1::BmpButton5Click);
+  notify("BmpButton6Click", &TForm1::BmpButton6Click);
+  notify("Label21Click", &TForm1::Label21Click);
+  notify("Label22Click", &TForm1::Label22Click);
+  notify("Label23Click", &TForm1::Label23Click);
+  RegisterHandler("BmpButton1Click", [this](ui::Control&) { BmpButton1Click(); });
+  RegisterHandler("BmpButton2Click", [this](ui::Control&) { BmpButton2Click(); });
+  RegisterHandler("BmpButton3Click", [this](ui::Control&) { BmpButton3Click(); });
+  for (int n = 1; n <= 4; ++n) {
+    RegisterHandler("RB" + std::to_string(n) + "Click", [this, n](ui::Control&) { RBClick(n); });
+    // Any mouse button switches the page.
+    RegisterMouseHandler("But" + std::to_string(n) + "MouseDown",
+                         [this, n](ui::Control&, ui::MouseButton, ui::Shift, int, int) {
+                           SelectPage(n);
+                         });
+  }
+  for (int box = 1; box <= 9; ++box)
+    RegisterHandler("IE_BOX" + std::to_string(box) + "Click",
+                    [this, box](ui::Control&) { IE_BOXClick(box); });
+  RegisterMouseHandler("Image1MouseDown",
+                       [this](ui::Control& sender, ui::MouseButton b, ui::Shift s, int x, int y) {
+                         Image1MouseDown(sender, b, s, x, y);
+                       });
+}
+
+TBmpButton& TForm1::NavButton(int n) const { return Get<TBmpButton>("But" + std::to_string(n)); }
+
+ui::PageControl& TForm1::Pages() const { return Get<ui::PageControl>("PageControl1"); }
+
+void TForm1::FormCreate(ui::Control&) {
+  OpenSettingsKey();
+  // From here on the system owns the region.
+  SetWindowRgn(Handle(),
+               BuildWindowRegion(Get<ui::Image>("Image1").GetPicture(), ui::Rgb(255, 0, 255)),
+               TRUE);
+  RestoreProfile();
+  RestoreEraseBoxes();
+  ReadEnhancementsBack();
+}
+
+void TForm1::TrayIcon1Startup(ui::Control*, bool& showMainForm) {
+  if (HCURSOR hand = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)))
+    if (auto* app = ui::Application::Instance()) app->SetCursor(ui::crHandPoint, hand);
+  webSite_ = kWebSiteAddress;
+  // Each halving truncates on its own.
+  SetBounds(GetSystemMetrics(SM_CXSCREEN) / 2 - Width() / 2,
+            GetSystemMetrics(SM_CYSCREEN) / 2 - Height() / 2, Width(), Height());
+  std::string first = CommandLineArgument(1);
+  if (!first.empty()) CharLowerBuffA(first.data(), static_cast<DWORD>(first.size()));
+  if (first == "-s") showMainForm = false;
+}
+
+void TForm1::SelectPage(int n) {
+  if (n < 1 || n > 4) return;
+  NavButton(n).SetDown(true);
+  Pages().SetActivePageIndex(n - 1);
+  PageControl1Change(*this);
+}
+
+void TForm1::PageControl1Change(ui::Control&) {
+  static const char* const kHeaders[] = {"Network Optimizations", "Tracks Eraser", "Enhancements",
+                                         "About Velotune"};
+  const int index = Pages().ActivePageIndex();
+  if (index >= 0 && index < 4) Get<ui::Label>("Label1").SetText(kHeaders[index]);
+}
+
+void TForm1::Image1MouseDown(ui::Control&, ui::MouseButton, ui::Shift shift, int, int) {
+  // Only the left button alone: no keys, no other button, not a double click.
+  if (shift != ui::ssLeft) return;
+  ReleaseCapture();
+  SendMessageA(Handle(), WM_SYSCOMMAND, 0xF012, 0);
+}
+
+void TForm1::BmpButton4Click(ui::Control&) { SelectPage(1); }
+
+void TForm1::BmpButton5Click(ui::Control&) { Close(); }
+
+void TForm1::Exit1Click() { Close(); }
+
+void TForm1::OpenBesideProgram(const char* fileName, const char* missingText) {
+  const std::string path = ProgramFolder() + fileName;
+  if (FileExists(path))
+    Sys().ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+  else
+    Sys().MessageBoxA(Handle(), missingText, "Velotune", MB_OK | MB_ICONWARNING);
+}
+
+void TForm1::Label21Click(ui::Control&) {
+  OpenBesideProgram("license.txt", "The Velotune License File does not exist.");
+}
+
+void TForm1::HelpContents1Click() {
+  OpenBesideProgram("velotunehelp.chm", "The Velotune Help File does not exist.");
+}
+
+void TForm1::Label22Click(ui::Control&) {
+  const std::string mail = std::string("mailto:") + kSupportAddress + "?subject=Velotune%202.0";
+  Sys().ShellExecuteA(Handle(), "open", mail.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TForm1::Label23Click(ui::Control&) {
+  Sys().ShellExecuteA(Handle(), "open", webSite_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+ui::RadioButton& TForm1::ProfileButton(int n) const {
+  return Get<ui::RadioButton>("RB" + std::to_string(n));
+}
+
+ui::CheckBox& TForm1::EraseBox(int box) const {
+  return Get<ui::CheckBox>("IE_BOX" + std::to_string(box));
+}
+
+ui::CheckBox& TForm1::EnhancementBox(int row) const {
+  return Get<ui::CheckBox>("EN_BOX" + std::to_string(row));
+}
+
+void TForm1::RBClick(int n) {
+  const ui::Color color = ReadAppliedProfile(0) == n ? kApplied : kNotApplied;
+  auto& bar = Get<ui::Shape>("Shape1");
+  bar.SetBrushColor(color);
+  bar.SetPenColor(color);
+  bar.SetTop(kProfileRowTop[n - 1]);
+  for (int other = 1; other <= kProfileCount; ++other)
+    ProfileButton(other).SetColor(other == n ? color : ui::clWhite);
+}
+
+void TForm1::RestoreProfile() {
+  const int applied = ReadAppliedProfile(1);
+  if (applied < 1 || applied > kProfileCount) return;
+  ProfileButton(applied).SetChecked(true);
+  RBClick(applied);  // also for RB1, which is selected already
+}
+
+void TForm1::WarnNotAdministrator() {
+  Sys().MessageBoxA(Handle(), kNotAdministratorText, "Velotune", MB_OK | MB_ICONWARNING);
+}
+
+void TForm1::BmpButton1Click() {
+  TPrgWnd& window = *progress_;
+  SetGaugeProgress(window.Gauge1(), 0);
+  ShowProgressWindow(window);
+  SetLabelText(window.Label1(), "Network Optimization");
+  int refused = 0;
+  // Each button on its own, as a chain of tests rather than of alternatives.
+  for (int n = 1; n <= kProfileCount; ++n) {
+    if (!ProfileButton(n).Checked()) continue;
+    SetLabelText(window.Label2(), std::string(LookupProfile(n).name));
+    const int refusedHere = ApplyConnectionProfile(n, window.Gauge1(), window.Label3());
+    // A profile only counts as applied when all of it was written.
+    if (refusedHere == 0) WriteAppliedProfile(n);
+    refused += refusedHere;
+    RBClick(n);
+  }
+  HideProgressWindow(window);
+  if (refused > 0) {
+    WarnNotAdministrator();
+    return;
+  }
+  if (Sys().MessageBoxA(Handle(), kRestartQuestion, "Velotune", MB_YESNO | MB_ICONQUESTION) ==
+      IDYES)
+    ShutdownWindows("", false, true);
+}
+
+void TForm1::ApplyProfileFromTray(int n) {
+  ProfileButton(n).SetChecked(true);
+  BmpButton1Click();
+}
+
+void TForm1::IE_BOXClick(int box) { WriteEraseBox(box, EraseBox(box).Checked()); }
+
+void TForm1::RestoreEraseBoxes() {
+  // Ticking an unticked box raises its click, which stores 1 for it.
+  for (int box = 1; box <= kEraseBoxes; ++box)
+    EraseBox(box).SetChecked(ReadEraseBox(box, 1) != 0);
+}
+
+void TForm1::BmpButton2Click() {
+  EraseChoices boxes{};
+  for (int box = 1; box <= kEraseBoxes; ++box) boxes[box - 1] = EraseBox(box).Checked();
+  if (std::none_of(boxes.begin(), boxes.end(), [](bool b) { return b; })) {
+    Sys().MessageBoxA(Handle(), "No items are selected.", "Velotune", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  TPrgWnd& window = *progress_;
+  SetGaugeProgress(window.Gauge1(), 0);
+  SetLabelText(window.Label1(), "Erasing Tracks");
+  ShowProgressWindow(window);
+  RunTracksEraser(window.Gauge1(), window.Label3(), window.Label2(), boxes);
+  HideProgressWindow(window);
+}
+
+void TForm1::ReadEnhancementsBack() {
+  const std::string identity = ReadIdentity();
+  for (size_t row = 0; row < kEnhancements.size(); ++row)
+    EnhancementBox(static_cast<int>(row) + 1)
+        .SetChecked(ReadEnhancementState(kEnhancements[row], identity));
+}
+
+void TForm1::BmpButton3Click() {
+  EnhancementTicks ticks{};
+  for (size_t row = 0; row < ticks.size(); ++row)
+    ticks[row] = EnhancementBox(static_cast<int>(row) + 1).Checked();
+  TPrgWnd& window = *progress_;
+  SetGaugeProgress(window.Gauge1(), 0);
+  SetLabelText(window.Label1(), "Applying Enhancements");
+  ShowProgressWindow(window);
+  const int refused = ApplyEnhancements(window.Gauge1(), window.Label3(), window.Label2(), ticks);
+  HideProgressWindow(window);
+  if (refused > 0) WarnNotAdministrator();
+}
+
+// Filled in with the tray.
+void TForm1::BmpButton6Click(ui::Control&) {}
+
+}  // namespace velotune

@@ -1,0 +1,92 @@
+#pragma once
+// The main window: borderless, skinned, four pages switched by the buttons on
+// the left, and the tray icon with its menu.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace velotune {
+
+class TBmpButton;
+class TPrgWnd;
+
+inline constexpr const char* kSupportAddress = "support@quorvane.example";
+inline constexpr const char* kWebSiteAddress = "http://www.quorvane.example/";
+
+inline constexpr const char* kRestartQuestion =
+    "Windows must be restarted so that all changes can take effect. Would you like to reboot now?";
+inline constexpr const char* kNotAdministratorText =
+    "Some settings could not be written. Velotune must be run as an administrator to change "
+    "them.";
+
+// The highlight bar behind the selected profile: green when it is the applied one.
+inline constexpr ui::Color kApplied = ui::Rgb(240, 255, 240);
+inline constexpr ui::Color kNotApplied = ui::Rgb(255, 240, 240);
+inline constexpr int kProfileRowTop[] = {0, 67, 134, 201};
+
+class TForm1 : public ui::Form {
+ public:
+  TForm1();
+  ~TForm1() override;
+
+  // The progress window the runs report through (created after this window).
+  void SetProgressWindow(TPrgWnd* window) { progress_ = window; }
+  TPrgWnd* ProgressWindow() const { return progress_; }
+
+  const std::string& WebSite() const { return webSite_; }
+
+  // Creation and start-up
+  void FormCreate(ui::Control& sender);
+  void TrayIcon1Startup(ui::Control* sender, bool& showMainForm);
+
+  // Navigation
+  void SelectPage(int n);
+  void Image1MouseDown(ui::Control& sender, ui::MouseButton button, ui::Shift shift, int x, int y);
+  void PageControl1Change(ui::Control& sender);
+  void BmpButton4Click(ui::Control& sender);
+  void BmpButton5Click(ui::Control& sender);
+  void Exit1Click();
+
+  // Links and files
+  void Label21Click(ui::Control& sender);
+  void Label22Click(ui::Control& sender);
+  void Label23Click(ui::Control& sender);
+  void HelpContents1Click();
+
+  // Network optimization: the selection handlers RB1Click to RB4Click, the
+  // apply button, and the tray's profile items
+  void RBClick(int profile);
+  void BmpButton1Click();
+  void ApplyProfileFromTray(int profile);
+  // Tracks eraser: IE_BOX1Click to IE_BOX9Click and the erase button
+  void IE_BOXClick(int box);
+  void BmpButton2Click();
+  // Enhancements
+  void BmpButton3Click();
+
+  ui::RadioButton& ProfileButton(int n) const;
+  ui::CheckBox& EraseBox(int box) const;
+  ui::CheckBox& EnhancementBox(int row) const;
+
+  // Tray presence
+  void BmpButton6Click(ui::Control& sender);
+
+  TBmpButton& NavButton(int n) const;
+  ui::PageControl& Pages() const;
+
+ private:
+  void RegisterHandlers();
+  void RestoreProfile();
+  void RestoreEraseBoxes();
+  void ReadEnhancementsBack();
+  void WarnNotAdministrator();
+  void OpenBesideProgram(const char* fileName, const char* missingText);
+
+  TPrgWnd* progress_ = nullptr;
+  std::string webSite_;
+};
+
+}  // namespace velotune
