@@ -120,7 +120,7 @@ void TForm1::BmpButton5Click(ui::Control&) { Close(); }
 void TForm1::Exit1Click() { Close(); }
 
 void TForm1::OpenBesideProgram(const char* fileName, const char* missingText) {
-  const std::string path = ProgramFolder() + fileName;
+  const std::string path = (filesFolder_.empty() ? ProgramFolder() : filesFolder_) + fileName;
   if (FileExists(path))
     Sys().ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOW);
   else

@@ -37,6 +37,8 @@ class TForm1 : public ui::Form {
   TPrgWnd* ProgressWindow() const { return progress_; }
 
   const std::string& WebSite() const { return webSite_; }
+  // Where the licence and help files are looked for: the program's folder.
+  void SetFilesFolder(std::string folder) { filesFolder_ = std::move(folder); }
 
   // Creation and start-up
   void FormCreate(ui::Control& sender);
@@ -87,6 +89,7 @@ class TForm1 : public ui::Form {
 
   TPrgWnd* progress_ = nullptr;
   std::string webSite_;
+  std::string filesFolder_;
 };
 
 }  // namespace velotune

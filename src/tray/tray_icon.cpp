@@ -1,0 +1,589 @@
+#include "tray/tray_icon.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "ui/application.h"
+
+namespace velotune {
+namespace {
+
+constexpr const char* kHandlerClass = "VelotuneTrayIconHandler";
+// Common controls 4.71 and later broadcast the task bar restart.
+constexpr long kFirstTaskbarCreatedVersion = 0x00040047;
+
+#ifdef _WIN64
+static_assert(kNotifyIconDataSize == 504, "x64 ANSI record up to the balloon fields");
+#else
+static_assert(kNotifyIconDataSize == 488, "x86 ANSI record up to the balloon fields");
+#endif
+
+bool taskbarMessageDone = false;
+UINT taskbarMessage = 0;
+
+// The owner windows whose procedure we replaced, with the icons hooked into each.
+struct HookedWindow {
+  WNDPROC previous;
+  std::vector<TTrayIcon*> icons;
+};
+
+std::map<HWND, HookedWindow>& HookedWindows() {
+  static std::map<HWND, HookedWindow> windows;
+  return windows;
+}
+
+ui::Shift KeyboardShift() {
+  ui::Shift shift = 0;
+  if (GetAsyncKeyState(VK_SHIFT) & 0x8000) shift |= ui::ssShift;
+  if (GetAsyncKeyState(VK_CONTROL) & 0x8000) shift |= ui::ssCtrl;
+  if (GetAsyncKeyState(VK_MENU) & 0x8000) shift |= ui::ssAlt;
+  return shift;
+}
+
+bool IsMdiParent(ui::Form& form) {
+  return form.HandleAllocated() &&
+         FindWindowExA(form.Handle(), nullptr, "MDICLIENT", nullptr) != nullptr;
+}
+
+}  // namespace
+
+long ComCtl32FileVersion() {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA("comctl32.dll", &ignored);
+  if (size == 0) return -1;
+  std::vector<char> block(size);
+  if (!GetFileVersionInfoA("comctl32.dll", 0, size, block.data())) return -1;
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
+      length < sizeof(VS_FIXEDFILEINFO))
+    return -1;
+  return static_cast<long>(info->dwFileVersionMS);
+}
+
+UINT RegisterTaskbarCreatedMessage(long (*versionSource)()) {
+  taskbarMessageDone = true;
+  taskbarMessage = 0;
+  if (versionSource && versionSource() >= kFirstTaskbarCreatedVersion)
+    taskbarMessage = RegisterWindowMessageA("TaskbarCreated");
+  return taskbarMessage;
+}
+
+UINT TaskbarCreatedMessage() {
+  if (!taskbarMessageDone) RegisterTaskbarCreatedMessage();
+  return taskbarMessage;
+}
+
+// ---------------------------------------------------------------------------
+
+TTrayIconHandler::TTrayIconHandler() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = kHandlerClass;
+  RegisterClassA(&wc);  // fails harmlessly when a previous handler registered it
+  hwnd_ = CreateWindowExA(0, kHandlerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                          nullptr);
+}
+
+TTrayIconHandler::~TTrayIconHandler() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+TTrayIconHandler& TTrayIconHandler::Acquire(TTrayIcon* icon, UINT& identity) {
+  if (!instance_) instance_ = new TTrayIconHandler();
+  // A counter, not the address: a 64-bit address fits neither the icon number
+  // nor the identity the shell hands back.
+  do {
+    identity = instance_->nextIdentity_++;
+  } while (identity == 0 || instance_->icons_.count(identity));
+  instance_->icons_[identity] = icon;
+  return *instance_;
+}
+
+void TTrayIconHandler::Release(UINT identity) {
+  if (!instance_) return;
+  instance_->icons_.erase(identity);
+  if (instance_->icons_.empty()) {
+    delete instance_;
+    instance_ = nullptr;
+  }
+}
+
+TTrayIcon* TTrayIconHandler::Find(UINT identity) const {
+  const auto it = icons_.find(identity);
+  return it == icons_.end() ? nullptr : it->second;
+}
+
+LRESULT CALLBACK TTrayIconHandler::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_TRAYNOTIFY:
+      if (instance_ && instance_->hwnd_ == hwnd && wParam <= UINT_MAX) {
+        if (TTrayIcon* icon = instance_->Find(static_cast<UINT>(wParam))) icon->TrayMessage(lParam);
+      }
+      return 0;
+    // Never close by itself, never hold up a log-off.
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+    case WM_QUIT:
+    case WM_ENDSESSION:
+    case WM_NCDESTROY:
+      return 1;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------
+
+TTrayIcon::TTrayIcon(ui::Form* owner, std::string name)
+    : ui::Component(std::move(name)),
+      ownerForm_(owner),
+      loading_(owner && !owner->HandleAllocated()) {
+  handler_ = &TTrayIconHandler::Acquire(this, identity_);
+  TaskbarCreatedMessage();  // registered once, by the first icon
+
+  data_.cbSize = kNotifyIconDataSize;
+  data_.hWnd = handler_->Handle();
+  data_.uID = identity_;
+  data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data_.uCallbackMessage = WM_TRAYNOTIFY;
+
+  cycleTimer_ = std::make_unique<TIntervalTimer>();
+  cycleTimer_->SetOnTimer([this](TIntervalTimer&) { CycleTimerExpired(); });
+  clickTimer_ = std::make_unique<TIntervalTimer>();
+  clickTimer_->SetOnTimer([this](TIntervalTimer&) { ClickTimerExpired(); });
+  exitTimer_ = std::make_unique<TIntervalTimer>(20);
+  exitTimer_->SetOnTimer([this](TIntervalTimer&) { ExitTimerExpired(); });
+
+  if (auto* app = ui::Application::Instance()) {
+    appHookId_ = app->HookMainWindow([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
+      return ApplicationMessage(msg, wParam, lParam);
+    });
+  }
+  InstallOwnerHook();
+}
+
+TTrayIcon::~TTrayIcon() {
+  loading_ = false;
+  SetIconVisible(false);
+  previewing_ = false;
+  cycleTimer_.reset();
+  clickTimer_.reset();
+  exitTimer_.reset();
+  ReplaceIcon(nullptr);
+  if (auto* app = ui::Application::Instance(); app && appHookId_) app->UnhookMainWindow(appHookId_);
+  RemoveOwnerHook();
+  TTrayIconHandler::Release(identity_);
+}
+
+void TTrayIcon::Loaded() {
+  loading_ = false;
+  // The owner's window exists only now when the icon was made with the layout.
+  InstallOwnerHook();
+  if (ownerForm_) {
+    bool showMainForm = true;
+    if (OnStartup) OnStartup(*this, showMainForm);
+    if (!showMainForm) {
+      if (auto* app = ui::Application::Instance()) app->SetShowMainForm(false);
+      HideMainWindow();
+    }
+  }
+  UpdateIcon();
+  if (iconVisible_)
+    AddIcon();
+  else
+    RemoveIcon();
+  SetCycleIcons(cycleIcons_);
+  SetWantEnterExitEvents(wantEnterExit_);
+  data_.uVersion = version_ == 1 ? NOTIFYICON_VERSION : 0;
+  Notify(NIM_SETVERSION);
+}
+
+// --- properties ------------------------------------------------------------
+
+void TTrayIcon::SetIconList(TImageList list) { iconList_ = std::move(list); }
+
+void TTrayIcon::SetCycleIcons(bool on) {
+  cycleIcons_ = on;
+  if (loading_) return;
+  if (on) {
+    SetIconIndex(0);
+    cycleTimer_->SetInterval(cycleInterval_);
+    cycleTimer_->SetEnabled(true);
+  } else {
+    cycleTimer_->SetEnabled(false);
+  }
+}
+
+void TTrayIcon::SetCycleInterval(UINT ms) {
+  cycleInterval_ = ms;
+  cycleTimer_->SetInterval(ms);
+}
+
+void TTrayIcon::SetHint(const std::string& hint) {
+  hint_ = hint;
+  UpdateIcon();
+}
+
+void TTrayIcon::SetShowHint(bool on) {
+  showHint_ = on;
+  UpdateIcon();
+}
+
+void TTrayIcon::SetIcon(HICON icon) {
+  ReplaceIcon(icon ? CopyIcon(icon) : nullptr);
+  UpdateIcon();
+}
+
+void TTrayIcon::ReplaceIcon(HICON icon) {
+  if (icon_) DestroyIcon(icon_);
+  icon_ = icon;
+}
+
+void TTrayIcon::SetIconVisible(bool on) {
+  if (loading_) {
+    iconVisible_ = on;
+    return;
+  }
+  if (on)
+    AddIcon();
+  else
+    RemoveIcon();
+}
+
+void TTrayIcon::SetIconIndex(int index) {
+  if (!iconList_.empty()) {
+    iconIndex_ = std::clamp(index, 0, static_cast<int>(iconList_.size()) - 1);
+    ReplaceIcon(CopyIcon(iconList_[iconIndex_]));
+  } else {
+    iconIndex_ = 0;
+  }
+  UpdateIcon();
+}
+
+void TTrayIcon::SetWantEnterExitEvents(bool on) {
+  wantEnterExit_ = on;
+  if (!loading_) exitTimer_->SetEnabled(on);
+}
+
+// --- the shell -------------------------------------------------------------
+
+void TTrayIcon::RefreshData() {
+  data_.hIcon = icon_;
+  std::memset(data_.szTip, 0, sizeof data_.szTip);
+  if (!hint_.empty() && showHint_)
+    hint_.copy(data_.szTip, sizeof data_.szTip - 1);  // the last byte stays the terminator
+}
+
+bool TTrayIcon::Notify(DWORD message) {
+  RefreshData();
+  return ShellNotifyIcon(message, &data_) != FALSE;
+}
+
+bool TTrayIcon::AddIcon() {
+  if (!previewing_) iconVisible_ = true;
+  return Notify(NIM_ADD);
+}
+
+bool TTrayIcon::RemoveIcon() {
+  iconVisible_ = false;
+  return Notify(NIM_DELETE);
+}
+
+bool TTrayIcon::UpdateIcon() { return Notify(NIM_MODIFY); }
+
+// --- main window -----------------------------------------------------------
+
+void TTrayIcon::ShowMainWindow() {
+  auto* app = ui::Application::Instance();
+  if (!ownerForm_ || !app || !app->MainForm()) return;
+  ui::Form* main = app->MainForm();
+  app->Restore();
+  if (main->HandleAllocated() && IsIconic(main->Handle())) ShowWindow(main->Handle(), SW_RESTORE);
+  main->Show();
+  SetForegroundWindow(app->Handle());
+}
+
+void TTrayIcon::HideMainWindow() {
+  auto* app = ui::Application::Instance();
+  if (!ownerForm_ || !app || !app->MainForm()) return;
+  app->MainForm()->Hide();
+  HideTaskbarButton();
+}
+
+void TTrayIcon::HideTaskbarButton() {
+  auto* app = ui::Application::Instance();
+  if (!ownerForm_ || !app) return;
+  if (IsWindowVisible(app->Handle())) ShowWindow(app->Handle(), SW_HIDE);
+}
+
+void TTrayIcon::SendToTray() {
+  if (!ownerForm_) return;
+  HideMainWindow();
+  SetIconVisible(true);
+}
+
+void TTrayIcon::OpenMenuAtCursor() {
+  if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
+  POINT at;
+  if (!GetCursorPos(&at)) return;
+  // Without the foreground switch and the empty message after, the menu would
+  // not close when the user clicks elsewhere.
+  if (auto* app = ui::Application::Instance()) {
+    SetForegroundWindow(app->Handle());
+    app->ProcessMessages();
+  }
+  popupMenu_->SetPopupComponent(this);
+  popupMenu_->Popup(at.x, at.y);
+  if (ownerForm_ && ownerForm_->HandleAllocated())
+    PostMessageA(ownerForm_->Handle(), WM_NULL, 0, 0);
+}
+
+// --- notifications ---------------------------------------------------------
+
+void TTrayIcon::Click() {
+  if (OnClick) OnClick(*this);
+}
+
+void TTrayIcon::DblClick() {
+  if (OnDblClick) OnDblClick(*this);
+}
+
+void TTrayIcon::CycleIcon(int nextIndex) {
+  if (OnCycle) OnCycle(*this, nextIndex);
+}
+
+void TTrayIcon::MouseDown(ui::MouseButton button, ui::Shift shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
+}
+
+void TTrayIcon::MouseUp(ui::MouseButton button, ui::Shift shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(*this, button, shift, x, y);
+}
+
+void TTrayIcon::MouseMove(ui::Shift shift, int x, int y) {
+  if (OnMouseMove) OnMouseMove(*this, shift, x, y);
+}
+
+void TTrayIcon::MouseEnter() {
+  if (OnMouseEnter) OnMouseEnter(*this);
+}
+
+void TTrayIcon::MouseExit() {
+  if (OnMouseExit) OnMouseExit(*this);
+}
+
+// --- messages --------------------------------------------------------------
+
+void TTrayIcon::TrayMessage(LPARAM lParam) {
+  const UINT message = LOWORD(lParam);
+  // Balloon notices come even while the icon ignores the mouse.
+  switch (message) {
+    case NIN_BALLOONSHOW:
+      if (OnBalloonHintShow) OnBalloonHintShow(*this);
+      return;
+    case NIN_BALLOONHIDE:
+      if (OnBalloonHintHide) OnBalloonHintHide(*this);
+      return;
+    case NIN_BALLOONTIMEOUT:
+      if (OnBalloonHintTimeout) OnBalloonHintTimeout(*this);
+      return;
+    case NIN_BALLOONUSERCLICK:
+      if (OnBalloonHintClick) OnBalloonHintClick(*this);
+      return;
+  }
+  if (!enabled_) return;
+  const ui::Shift shift = KeyboardShift();
+  POINT at = {0, 0};
+  GetCursorPos(&at);
+  using ui::MouseButton;
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (wantEnterExit_ && mouseOutside_) {
+        MouseEnter();
+        mouseOutside_ = false;
+      }
+      MouseMove(shift, at.x, at.y);
+      lastPos_ = at;
+      break;
+    case WM_LBUTTONDOWN:
+      if (OnDblClick) {
+        clickTimer_->SetInterval(GetDoubleClickTime());
+        clickTimer_->Start();
+      }
+      MouseDown(MouseButton::Left, shift | ui::ssLeft, at.x, at.y);
+      clickStarted_ = true;
+      if (leftPopup_) OpenMenuAtCursor();
+      break;
+    case WM_LBUTTONUP:
+      if (clickStarted_) clickReady_ = true;
+      // With no double click to wait for, the click is complete now.
+      if (clickStarted_ && !clickTimer_->Enabled()) {
+        clickStarted_ = false;
+        clickReady_ = false;
+        Click();
+      }
+      clickStarted_ = false;
+      MouseUp(MouseButton::Left, shift | ui::ssLeft, at.x, at.y);
+      break;
+    case WM_LBUTTONDBLCLK:
+      clickReady_ = false;
+      doubleClicked_ = true;
+      DblClick();
+      if (popupMenu_ && popupMenu_->AutoPopup() && !leftPopup_) {
+        if (ui::MenuItem* item = popupMenu_->DefaultItem()) item->Click();
+      }
+      break;
+    case WM_RBUTTONDOWN:
+      MouseDown(MouseButton::Right, shift | ui::ssRight, at.x, at.y);
+      OpenMenuAtCursor();
+      break;
+    case WM_RBUTTONUP:
+      if (version_ == 0) MouseUp(MouseButton::Right, shift | ui::ssRight, at.x, at.y);
+      break;
+    case WM_MBUTTONDOWN:
+      MouseDown(MouseButton::Middle, shift | ui::ssMiddle, at.x, at.y);
+      break;
+    case WM_MBUTTONUP:
+      MouseUp(MouseButton::Middle, shift | ui::ssMiddle, at.x, at.y);
+      break;
+    case WM_CONTEXTMENU:
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+      if (version_ == 1) MouseUp(MouseButton::Right, shift | ui::ssRight, at.x, at.y);
+      break;
+  }
+}
+
+bool TTrayIcon::ApplicationMessage(UINT msg, WPARAM wParam, LPARAM) {
+  auto* app = ui::Application::Instance();
+  if (msg == WM_SIZE && wParam == SIZE_MINIMIZED && minimizeToTray_) SendToTray();
+  if (msg == WM_WINDOWPOSCHANGED && startupPending_ && app && app->MainForm()) {
+    // An MDI parent shows itself before Loaded can decide; ours never is one.
+    if (IsMdiParent(*app->MainForm())) {
+      bool showMainForm = true;
+      if (OnStartup) OnStartup(*this, showMainForm);
+      if (!showMainForm) HideTaskbarButton();
+    }
+    startupPending_ = false;
+  }
+  const UINT taskbarCreated = TaskbarCreatedMessage();
+  if (taskbarCreated != 0 && msg == taskbarCreated && iconVisible_) AddIcon();
+  return false;
+}
+
+bool TTrayIcon::OwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  auto* app = ui::Application::Instance();
+  if (msg == WM_SHOWWINDOW && wParam && lParam == 0) {
+    if (app) SetForegroundWindow(app->Handle());
+    SetForegroundWindow(hookedWindow_);
+    return false;
+  }
+  const bool parentClosing =
+      msg == WM_SHOWWINDOW && !wParam && lParam == SW_PARENTCLOSING && !(app && app->Terminated());
+  const bool minimize = msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_MINIMIZE;
+  if ((parentClosing || minimize) && minimizeToTray_ && OnMinimizeToTray) {
+    OnMinimizeToTray(*this);
+    SendToTray();
+    result = 1;
+    return true;
+  }
+  return false;
+}
+
+// --- the owner hook --------------------------------------------------------
+
+void TTrayIcon::InstallOwnerHook() {
+  if (hookedWindow_ || !ownerForm_ || !ownerForm_->HandleAllocated()) return;
+  HWND hwnd = ownerForm_->Handle();
+  auto& windows = HookedWindows();
+  auto it = windows.find(hwnd);
+  if (it == windows.end()) {
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerProc)));
+    it = windows.emplace(hwnd, HookedWindow{previous, {}}).first;
+  }
+  it->second.icons.push_back(this);
+  hookedWindow_ = hwnd;
+}
+
+void TTrayIcon::RemoveOwnerHook() {
+  if (!hookedWindow_) return;
+  HWND hwnd = hookedWindow_;
+  hookedWindow_ = nullptr;
+  auto& windows = HookedWindows();
+  const auto it = windows.find(hwnd);
+  if (it == windows.end()) return;
+  std::erase(it->second.icons, this);
+  if (!it->second.icons.empty()) return;
+  if (!IsWindow(hwnd)) {
+    windows.erase(it);
+  } else if (GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(OwnerProc)) {
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.previous));
+    windows.erase(it);
+  }
+  // Otherwise someone hooked the window after us: keep passing its messages on.
+}
+
+LRESULT CALLBACK TTrayIcon::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto& windows = HookedWindows();
+  auto it = windows.find(hwnd);
+  if (it == windows.end()) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  const WNDPROC previous = it->second.previous;
+  // A copy: an event may free an icon.
+  const std::vector<TTrayIcon*> icons = it->second.icons;
+  for (auto icon = icons.rbegin(); icon != icons.rend(); ++icon) {
+    it = windows.find(hwnd);
+    if (it == windows.end() || std::ranges::find(it->second.icons, *icon) == it->second.icons.end())
+      continue;
+    LRESULT result = 0;
+    if ((*icon)->OwnerMessage(msg, wParam, lParam, result)) return result;
+  }
+  const LRESULT result = CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    // The window is gone: nothing left to put back.
+    it = windows.find(hwnd);
+    if (it != windows.end()) {
+      for (TTrayIcon* icon : it->second.icons) icon->hookedWindow_ = nullptr;
+      windows.erase(it);
+    }
+  }
+  return result;
+}
+
+// --- timers ----------------------------------------------------------------
+
+void TTrayIcon::ClickTimerExpired() {
+  clickTimer_->Stop(true);
+  if (!doubleClicked_ && clickReady_) {
+    clickReady_ = false;
+    Click();
+  }
+  doubleClicked_ = false;
+}
+
+void TTrayIcon::CycleTimerExpired() {
+  if (iconList_.empty()) return;
+  const int count = static_cast<int>(iconList_.size());
+  iconIndex_ = std::clamp(iconIndex_, 0, count - 1);
+  ReplaceIcon(CopyIcon(iconList_[iconIndex_]));
+  UpdateIcon();
+  const int next = iconIndex_ + 1 < count ? iconIndex_ + 1 : 0;
+  CycleIcon(next);
+  SetIconIndex(next);
+}
+
+void TTrayIcon::ExitTimerExpired() {
+  if (mouseOutside_) return;
+  POINT at;
+  if (!GetCursorPos(&at)) return;
+  if (at.x != lastPos_.x || at.y != lastPos_.y) {
+    mouseOutside_ = true;
+    MouseExit();
+  }
+}
+
+}  // namespace velotune
