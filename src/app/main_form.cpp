@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "app/main_form_layout.h"
+#include "app/tray_animation.h"
+#include "tray/tray_icon.h"
+#include "widgets/bar_popup_menu.h"
 #include "enhance/apply.h"
 #include "enhance/catalogue.h"
 #include "eraser/tracks_eraser.h"
@@ -29,6 +32,7 @@ TForm1::TForm1() : ui::Form("Form1") {
   Build(MainFormLayout());
   NavButton(1).SetDown(true);
   Pages().SetActivePageIndex(0);
+  BuildTray();
   OnCreate = [this](ui::Control& sender) { FormCreate(sender); };
 }
 
@@ -251,7 +255,67 @@ void TForm1::BmpButton3Click() {
   if (refused > 0) WarnNotAdministrator();
 }
 
-// Filled in with the tray.
-void TForm1::BmpButton6Click(ui::Control&) {}
+void TForm1::BuildTray() {
+  popup_ = std::make_unique<TBarPopupMenu>("PopupMenu1");
+  auto& items = popup_->Items();
+  items.Add("OpenNetwork", "&Open Velotune", [this](ui::MenuItem&) { OpenNetworkClick(); })
+      .SetDefault(true);
+  items.Add("MenuItem1", "-");
+  auto& profiles = items.Add("NetworkOptimizations1", "Network Optimizations");
+  const char* profileItems[] = {"InternetDialup1", "ADSLDSLCableModem1", "HomeOfficeLAN1", "jjj"};
+  for (int n = 1; n <= kProfileCount; ++n)
+    profiles.Add(profileItems[n - 1], std::string(LookupProfile(n).name),
+                 [this, n](ui::MenuItem&) { ApplyProfileFromTray(n); });
+  items.Add("EraseTracks1", "Erase Tracks", [this](ui::MenuItem&) { EraseTracks1Click(); });
+  items.Add("N3", "-");
+  auto& jumps = items.Add("QuickJump1", "&Quick Jump");
+  const char* jumpCaptions[] = {"&1. Network Optimizations", "&2. Tracks Eraser",
+                                "&3. Enhancements", "&4. About"};
+  for (int n = 1; n <= 4; ++n)
+    jumps.Add("Jump" + std::to_string(n), jumpCaptions[n - 1],
+              [this, n](ui::MenuItem&) { JumpClick(n); });
+  items.Add("N4", "-");
+  items.Add("HelpContents1", "&Help Contents", [this](ui::MenuItem&) { HelpContents1Click(); })
+      .SetShortcutText("F1");
+  items.Add("N1", "-");
+  items.Add("Exit1", "E&xit", [this](ui::MenuItem&) { Exit1Click(); });
+
+  auto tray = std::make_unique<TTrayIcon>(this, "TrayIcon1");
+  tray_ = tray.get();
+  AddComponent(std::move(tray));
+  HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0));
+  tray_->SetIcon(icon);  // keeps its own copy
+  if (icon) DestroyIcon(icon);
+  tray_->SetHint("Velotune");
+  tray_->SetIconVisible(true);
+  tray_->SetPopupMenu(popup_.get());
+  tray_->SetMinimizeToTray(true);
+  tray_->OnStartup = [this](TTrayIcon&, bool& showMainForm) {
+    TrayIcon1Startup(nullptr, showMainForm);
+  };
+}
+
+void TForm1::OpenNetworkClick() {
+  if (IsVisible()) return;
+  AnimateFromTray(Handle());
+  tray_->ShowMainWindow();
+  // Brings back the task bar button.
+  HWND app = ui::Application::Instance()->Handle();
+  SetWindowLongA(app, GWL_EXSTYLE, 0);
+  ShowWindow(app, SW_SHOW);
+}
+
+void TForm1::BmpButton6Click(ui::Control&) {
+  AnimateToTray(Handle());
+  tray_->HideMainWindow();
+}
+
+void TForm1::EraseTracks1Click() { BmpButton2Click(); }
+
+void TForm1::JumpClick(int page) {
+  OpenNetworkClick();
+  SelectPage(page);
+}
 
 }  // namespace velotune

@@ -3,6 +3,7 @@
 // the left, and the tray icon with its menu.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "ui/controls.h"
@@ -10,8 +11,10 @@
 
 namespace velotune {
 
+class TBarPopupMenu;
 class TBmpButton;
 class TPrgWnd;
+class TTrayIcon;
 
 inline constexpr const char* kSupportAddress = "support@quorvane.example";
 inline constexpr const char* kWebSiteAddress = "http://www.quorvane.example/";
@@ -75,12 +78,18 @@ class TForm1 : public ui::Form {
 
   // Tray presence
   void BmpButton6Click(ui::Control& sender);
+  void OpenNetworkClick();
+  void EraseTracks1Click();
+  void JumpClick(int page);  // Jump1Click to Jump4Click
+  TTrayIcon& TrayIcon1() const { return *tray_; }
+  TBarPopupMenu& PopupMenu1() const { return *popup_; }
 
   TBmpButton& NavButton(int n) const;
   ui::PageControl& Pages() const;
 
  private:
   void RegisterHandlers();
+  void BuildTray();
   void RestoreProfile();
   void RestoreEraseBoxes();
   void ReadEnhancementsBack();
@@ -90,6 +99,8 @@ class TForm1 : public ui::Form {
   TPrgWnd* progress_ = nullptr;
   std::string webSite_;
   std::string filesFolder_;
+  std::unique_ptr<TBarPopupMenu> popup_;
+  TTrayIcon* tray_ = nullptr;
 };
 
 }  // namespace velotune
