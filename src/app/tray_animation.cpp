@@ -29,12 +29,23 @@ TrayPlaces TrayPlaces::System() {
   return p;
 }
 
-bool AnimationsEnabled() {
+namespace {
+
+bool SystemAnimationSetting() {
   ANIMATIONINFO info = {};
   info.cbSize = sizeof info;
   if (!SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0)) return false;
   return info.iMinAnimate != 0;
 }
+
+}  // namespace
+
+std::function<bool()>& AnimationSetting() {
+  static std::function<bool()> setting = SystemAnimationSetting;
+  return setting;
+}
+
+bool AnimationsEnabled() { return AnimationSetting()(); }
 
 RECT TrayAnimationTarget(const RECT& start, const TrayPlaces& places) {
   RECT r = start;

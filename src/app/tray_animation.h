@@ -18,6 +18,9 @@ struct TrayPlaces {
 
 // Whether the system animates minimizing and restoring.
 bool AnimationsEnabled();
+// Where that answer comes from: the system's setting unless replaced (Wine
+// always answers no, so tests put their own answer here).
+std::function<bool()>& AnimationSetting();
 
 // A 150 x 30 rectangle standing for the notification area; the last source
 // that answers decides it, the work area first of all.

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include "app/main_form.h"
+#include "app/tray_animation.h"
+#include "progress/prg_wnd.h"
+#include "support/registry_sandbox.h"
+#include "support/seam_recorder.h"
+#include "support/ui_fixture.h"
+#include "tray/tray_icon.h"
+#include "ui/menu.h"
+#include "widgets/bar_popup_menu.h"
+#include "widgets/bmp_button.h"
+
+// Rectangles compare and print in test messages; RECT lives in the global namespace.
+inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b); }
+inline std::ostream& operator<<(std::ostream& os, const RECT& r) {
+  return os << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+}
+
+namespace velotune {
+namespace {
+
+TrayPlaces Places(std::optional<RECT> notify, std::optional<std::pair<RECT, UINT>> bar,
+                  std::optional<RECT> tray, std::optional<RECT> work) {
+  TrayPlaces p;
+  p.notifyWindow = [notify](RECT& r) { return notify ? (r = *notify, true) : false; };
+  p.appBar = [bar](RECT& r, UINT& edge) {
+    if (!bar) return false;
+    r = bar->first;
+    edge = bar->second;
+    return true;
+  };
+  p.trayWindow = [tray](RECT& r) { return tray ? (r = *tray, true) : false; };
+  p.workArea = [work](RECT& r) { return work ? (r = *work, true) : false; };
+  return p;
+}
+
+TEST(AnimationSettingTest, ComesFromTheSystem) {
+  ANIMATIONINFO info = {sizeof info, 0};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0));
+  EXPECT_EQ(AnimationsEnabled(), info.iMinAnimate != 0);
+}
+
+TEST(TrayAnimationTargetTest, TheLastSourceThatAnswersDecides) {
+  const RECT start = {100, 100, 650, 474};
+  const RECT bottomBar = {0, 738, 1024, 768};
+  const RECT work = {0, 0, 1024, 738};
+  const struct {
+    const char* what;
+    TrayPlaces places;
+    RECT expected;
+  } cases[] = {
+      {"everything", Places(RECT{900, 740, 1020, 766}, std::pair{bottomBar, UINT{ABE_BOTTOM}}, bottomBar, work),
+       {874, 708, 1024, 738}},
+      {"no work area", Places(std::nullopt, std::pair{bottomBar, UINT{ABE_BOTTOM}}, bottomBar, std::nullopt),
+       {874, 738, 1024, 768}},
+      {"task bar position only, bottom", Places(std::nullopt, std::pair{bottomBar, UINT{ABE_BOTTOM}}, std::nullopt, std::nullopt),
+       {858, 738, 1008, 768}},
+      {"task bar position only, left", Places(std::nullopt, std::pair{RECT{0, 0, 60, 768}, UINT{ABE_LEFT}}, std::nullopt, std::nullopt),
+       {-90, 722, 60, 752}},
+      {"notification window only", Places(RECT{900, 740, 1020, 766}, std::nullopt, std::nullopt, std::nullopt),
+       {870, 736, 1020, 766}},
+      {"nothing at all", Places(std::nullopt, std::nullopt, std::nullopt, std::nullopt),
+       {500, 444, 650, 474}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TrayAnimationTarget(start, c.places), c.expected) << c.what;
+}
+
+// The main window with its tray icon and menu, shown as at start-up.
+class TrayPresenceTest : public test::RegistryTest {
+ protected:
+  void SetUp() override {
+    app = &test::TestApplication();
+    form = std::make_unique<TForm1>();
+    form->CreateForm();
+    progress = std::make_unique<TPrgWnd>();
+    form->SetProgressWindow(progress.get());
+    form->Show();
+    test::Pump();
+    SetAnimations(true);
+  }
+  void TearDown() override {
+    AnimationSetting() = saved;
+    form.reset();
+    progress.reset();
+    test::RegistryTest::TearDown();
+  }
+  static void SetAnimations(bool on) {
+    AnimationSetting() = [on] { return on; };
+  }
+  bool Shown() { return IsWindowVisible(form->Handle()) != FALSE; }
+  bool TaskbarButton() { return IsWindowVisible(app->Handle()) != FALSE; }
+  void RunItem(const char* name) {
+    ui::MenuItem* item = form->PopupMenu1().Find(name);
+    ASSERT_NE(item, nullptr) << name;
+    item->Click();
+  }
+  void SendIcon(UINT mouse) {
+    SendMessageA(TTrayIconHandler::Instance()->Handle(), 0x800, form->TrayIcon1().Identity(),
+                 mouse);
+  }
+
+  test::SeamRecorder seam;
+  std::function<bool()> saved = AnimationSetting();
+  ui::Application* app = nullptr;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<TPrgWnd> progress;
+};
+
+TEST_F(TrayPresenceTest, TrayIconIsConfiguredAsTheProgramNeeds) {
+  auto& tray = form->TrayIcon1();
+  EXPECT_EQ(tray.Hint(), "Velotune");
+  EXPECT_TRUE(tray.IconVisible());
+  EXPECT_TRUE(tray.MinimizeToTray());
+  EXPECT_EQ(tray.PopupMenu(), &form->PopupMenu1());
+  EXPECT_NE(tray.Icon(), nullptr);
+  auto& menu = form->PopupMenu1();
+  ASSERT_NE(menu.DefaultItem(), nullptr);
+  EXPECT_EQ(menu.DefaultItem()->Caption(), "&Open Velotune");
+  EXPECT_EQ(menu.Find("HelpContents1")->ShortcutText(), "F1");
+  std::vector<std::string> captions;
+  for (const auto& item : menu.Items().Items()) captions.push_back(item->Caption());
+  EXPECT_EQ(captions, (std::vector<std::string>{"&Open Velotune", "-", "Network Optimizations",
+                                                "Erase Tracks", "-", "&Quick Jump", "-",
+                                                "&Help Contents", "-", "E&xit"}));
+  EXPECT_EQ(menu.Find("jjj")->Caption(), "T1, Satellite or Corporate LAN");
+  EXPECT_EQ(menu.Find("Jump3")->Caption(), "&3. Enhancements");
+}
+
+TEST_F(TrayPresenceTest, MinimizeButtonZoomsToTheTrayAndTheDefaultItemBack) {
+  RECT before;
+  GetWindowRect(form->Handle(), &before);
+  SendMessageA(form->Get<TBmpButton>("BmpButton6").Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
+               MAKELPARAM(8, 7));
+  SendMessageA(form->Get<TBmpButton>("BmpButton6").Handle(), WM_LBUTTONUP, 0, MAKELPARAM(8, 7));
+  EXPECT_FALSE(Shown());
+  EXPECT_FALSE(TaskbarButton());
+  EXPECT_TRUE(form->TrayIcon1().IconVisible());
+  ASSERT_EQ(seam.animations.size(), 1u);
+  EXPECT_EQ(seam.animations[0].id, IDANI_CAPTION);
+  EXPECT_EQ(seam.animations[0].from, before);
+  EXPECT_EQ(seam.animations[0].to, TrayAnimationTarget(before));
+
+  SendIcon(WM_LBUTTONDBLCLK);
+  test::Pump();
+  EXPECT_TRUE(Shown());
+  EXPECT_TRUE(TaskbarButton());
+  // Cleared; the system adds the edge of a captioned window back by itself.
+  EXPECT_EQ(GetWindowLongA(app->Handle(), GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
+  ASSERT_EQ(seam.animations.size(), 2u);
+  EXPECT_EQ(seam.animations[1].from, TrayAnimationTarget(before));
+  EXPECT_EQ(seam.animations[1].to, before);
+  RECT after;
+  GetWindowRect(form->Handle(), &after);
+  EXPECT_EQ(after, before);  // back where it was
+
+  SendIcon(WM_LBUTTONDBLCLK);  // while shown: nothing
+  test::Pump();
+  EXPECT_EQ(seam.animations.size(), 2u);
+  EXPECT_TRUE(Shown());
+}
+
+TEST_F(TrayPresenceTest, WithoutSystemAnimationsNothingIsDrawn) {
+  SetAnimations(false);
+  ASSERT_FALSE(AnimationsEnabled());
+  form->BmpButton6Click(*form);
+  EXPECT_FALSE(Shown());
+  RunItem("OpenNetwork");
+  EXPECT_TRUE(Shown());
+  EXPECT_TRUE(seam.animations.empty());
+}
+
+TEST_F(TrayPresenceTest, MinimizingTheApplicationGoesToTheTrayWithoutZoom) {
+  app->Minimize();
+  test::Pump();
+  EXPECT_FALSE(Shown());
+  EXPECT_FALSE(TaskbarButton());
+  EXPECT_TRUE(seam.animations.empty());
+  RunItem("OpenNetwork");
+  EXPECT_TRUE(Shown());
+  EXPECT_FALSE(app->Minimized());
+}
+
+TEST_F(TrayPresenceTest, ProfileFromTheTrayWhileHiddenStaysHidden) {
+  form->BmpButton6Click(*form);
+  seam.boxAnswer = IDNO;
+  bool progressShown = false;
+  seam.onPause = [&](DWORD) { progressShown = progressShown || progress->IsVisible(); };
+  RunItem("ADSLDSLCableModem1");
+  EXPECT_TRUE(form->ProfileButton(2).Checked());
+  EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, "Software\\Quorvane\\Velotune", "noset")->Number(), 2u);
+  EXPECT_TRUE(progressShown);
+  EXPECT_FALSE(Shown());
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, kRestartQuestion);
+}
+
+TEST_F(TrayPresenceTest, QuickJumpShowsTheWindowOnThatPage) {
+  form->BmpButton6Click(*form);
+  RunItem("Jump3");
+  EXPECT_TRUE(Shown());
+  EXPECT_EQ(form->Pages().ActivePageIndex(), 2);
+  EXPECT_TRUE(form->NavButton(3).Down());
+  EXPECT_EQ(form->Get<ui::Label>("Label1").Text(), "Enhancements");
+  RunItem("Jump1");  // already shown: just the page
+  EXPECT_EQ(form->Pages().ActivePageIndex(), 0);
+  EXPECT_EQ(seam.animations.size(), 2u);
+}
+
+TEST_F(TrayPresenceTest, EraseTracksFromTheTrayWithNothingTicked) {
+  for (int box = 1; box <= 9; ++box) form->EraseBox(box).SetChecked(false);
+  RunItem("EraseTracks1");
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, "No items are selected.");
+}
+
+TEST_F(TrayPresenceTest, ExitEndsTheProgram) {
+  RunItem("Exit1");
+  EXPECT_TRUE(app->Terminated());
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+}  // namespace
+}  // namespace velotune
