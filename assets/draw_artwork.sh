@@ -152,6 +152,7 @@ VELO_W=$("$IM" -font "$BOLDOBL" -pointsize $NAME_PT label:Velo -format %w info:)
   -draw "rectangle $((PAGE_X0-1)),$((PAGE_Y1+1)) $((PAGE_X1+1)),$((PAGE_Y1+1))" \
   -draw "rectangle $((PAGE_X1+1)),$PAGE_Y0 $((PAGE_X1+1)),$((PAGE_Y1+1))" \
   -fill white -draw "rectangle $PAGE_X0,$PAGE_Y0 $PAGE_X1,$PAGE_Y1" \
+  -fill 'rgba(255,255,255,0.93)' -draw "roundrectangle 362,29 546,54 7,7" \
   "$TMP/nshadow.png" -geometry +12+6 -composite \
   "$TMP/name.png" -geometry +12+6 -composite \
   -fill 'rgba(255,255,255,0.35)' -draw "rectangle 1,1 $((W-2)),1" \
