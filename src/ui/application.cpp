@@ -103,10 +103,13 @@ void Application::RunPosted() {
 
 int Application::Run() {
   if (mainForm_ && showMainForm_) {
-    mainForm_->Show();
+    // Asked to start minimized: only the application is minimized; the main
+    // form never flashes up.
     if (showCommand_ == SW_SHOWMINNOACTIVE || showCommand_ == SW_SHOWMINIMIZED ||
         showCommand_ == SW_MINIMIZE)
       Minimize();
+    else
+      mainForm_->Show();
   }
   MSG msg;
   while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
