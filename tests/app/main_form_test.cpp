@@ -9,6 +9,7 @@
 #include "support/seam_recorder.h"
 #include "support/temp_folder.h"
 #include "support/ui_fixture.h"
+#include "main_window_fixture.h"
 #include "widgets/bmp_button.h"
 
 namespace velotune {
@@ -20,36 +21,9 @@ using test::ReadRaw;
 
 constexpr const char* kSettingsKey = "Software\\Quorvane\\Velotune";
 
-// The main window made as at start-up (without the tray), over a registry
-// sandbox, with the system seam recording.
-class MainFormTest : public test::RegistryTest {
+class MainFormTest : public test::MainWindowTest {
  protected:
-  void SetUp() override { test::TestApplication(); }
-  void TearDown() override {
-    form.reset();
-    progress.reset();
-    test::RegistryTest::TearDown();
-  }
-  TForm1& Create() {
-    form = std::make_unique<TForm1>();
-    form->CreateForm();
-    progress = std::make_unique<TPrgWnd>();
-    form->SetProgressWindow(progress.get());
-    form->Show();
-    test::Pump();
-    return *form;
-  }
-  TForm1& F() { return *form; }
   ui::Shape& Bar() { return F().Get<ui::Shape>("Shape1"); }
-  HWND Hwnd(const char* name) { return F().Get<ui::WinControl>(name).Handle(); }
-  void Click(HWND hwnd, int x = 5, int y = 5) {
-    SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-  }
-
-  test::SeamRecorder seam;
-  std::unique_ptr<TForm1> form;
-  std::unique_ptr<TPrgWnd> progress;
 };
 
 // ---- Window, outline and navigation

@@ -6,6 +6,7 @@
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
 #include "support/ui_fixture.h"
+#include "main_window_fixture.h"
 #include "tray/tray_icon.h"
 #include "ui/menu.h"
 #include "widgets/bar_popup_menu.h"
@@ -67,23 +68,16 @@ TEST(TrayAnimationTargetTest, TheLastSourceThatAnswersDecides) {
 }
 
 // The main window with its tray icon and menu, shown as at start-up.
-class TrayPresenceTest : public test::RegistryTest {
+class TrayPresenceTest : public test::MainWindowTest {
  protected:
   void SetUp() override {
-    app = &test::TestApplication();
-    form = std::make_unique<TForm1>();
-    form->CreateForm();
-    progress = std::make_unique<TPrgWnd>();
-    form->SetProgressWindow(progress.get());
-    form->Show();
-    test::Pump();
+    MainWindowTest::SetUp();
+    Create();
     SetAnimations(true);
   }
   void TearDown() override {
     AnimationSetting() = saved;
-    form.reset();
-    progress.reset();
-    test::RegistryTest::TearDown();
+    MainWindowTest::TearDown();
   }
   static void SetAnimations(bool on) {
     AnimationSetting() = [on] { return on; };
@@ -100,11 +94,7 @@ class TrayPresenceTest : public test::RegistryTest {
                  mouse);
   }
 
-  test::SeamRecorder seam;
   std::function<bool()> saved = AnimationSetting();
-  ui::Application* app = nullptr;
-  std::unique_ptr<TForm1> form;
-  std::unique_ptr<TPrgWnd> progress;
 };
 
 TEST_F(TrayPresenceTest, TrayIconIsConfiguredAsTheProgramNeeds) {
