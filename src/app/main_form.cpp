@@ -4,21 +4,21 @@
 
 #include "app/main_form_layout.h"
 #include "app/tray_animation.h"
-#include "tray/tray_icon.h"
-#include "widgets/bar_popup_menu.h"
+#include "app/window_region.h"
 #include "enhance/apply.h"
 #include "enhance/catalogue.h"
 #include "eraser/tracks_eraser.h"
 #include "netopt/optimization_run.h"
 #include "netopt/profiles.h"
 #include "netopt/shutdown.h"
-#include "progress/prg_wnd.h"
-#include "progress/progress_report.h"
-#include "app/window_region.h"
 #include "platform/folders.h"
 #include "platform/settings.h"
 #include "platform/system_seam.h"
+#include "progress/prg_wnd.h"
+#include "progress/progress_report.h"
+#include "tray/tray_icon.h"
 #include "ui/application.h"
+#include "widgets/bar_popup_menu.h"
 #include "widgets/bmp_button.h"
 
 namespace velotune {
@@ -55,10 +55,9 @@ void TForm1::RegisterHandlers() {
   for (int n = 1; n <= 4; ++n) {
     RegisterHandler("RB" + std::to_string(n) + "Click", [this, n](ui::Control&) { RBClick(n); });
     // Any mouse button switches the page.
-    RegisterMouseHandler("But" + std::to_string(n) + "MouseDown",
-                         [this, n](ui::Control&, ui::MouseButton, ui::Shift, int, int) {
-                           SelectPage(n);
-                         });
+    RegisterMouseHandler(
+        "But" + std::to_string(n) + "MouseDown",
+        [this, n](ui::Control&, ui::MouseButton, ui::Shift, int, int) { SelectPage(n); });
   }
   for (int box = 1; box <= 9; ++box)
     RegisterHandler("IE_BOX" + std::to_string(box) + "Click",
@@ -216,8 +215,7 @@ void TForm1::IE_BOXClick(int box) { WriteEraseBox(box, EraseBox(box).Checked());
 
 void TForm1::RestoreEraseBoxes() {
   // Ticking an unticked box raises its click, which stores 1 for it.
-  for (int box = 1; box <= kEraseBoxes; ++box)
-    EraseBox(box).SetChecked(ReadEraseBox(box, 1) != 0);
+  for (int box = 1; box <= kEraseBoxes; ++box) EraseBox(box).SetChecked(ReadEraseBox(box, 1) != 0);
 }
 
 void TForm1::BmpButton2Click() {
@@ -283,8 +281,8 @@ void TForm1::BuildTray() {
   auto tray = std::make_unique<TTrayIcon>(this, "TrayIcon1");
   tray_ = tray.get();
   AddComponent(std::move(tray));
-  HICON icon = static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0));
+  HICON icon =
+      static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0));
   tray_->SetIcon(icon);  // keeps its own copy
   if (icon) DestroyIcon(icon);
   tray_->SetHint("Velotune");

@@ -9,10 +9,10 @@ namespace velotune {
 // Where the notification area is, asked of the shell and the system. Each
 // answer is false when that source is not available.
 struct TrayPlaces {
-  std::function<bool(RECT&)> notifyWindow;              // TrayNotifyWnd of Shell_TrayWnd
-  std::function<bool(RECT& bar, UINT& edge)> appBar;    // ABM_GETTASKBARPOS
-  std::function<bool(RECT&)> trayWindow;                // Shell_TrayWnd
-  std::function<bool(RECT&)> workArea;                  // SPI_GETWORKAREA
+  std::function<bool(RECT&)> notifyWindow;            // TrayNotifyWnd of Shell_TrayWnd
+  std::function<bool(RECT& bar, UINT& edge)> appBar;  // ABM_GETTASKBARPOS
+  std::function<bool(RECT&)> trayWindow;              // Shell_TrayWnd
+  std::function<bool(RECT&)> workArea;                // SPI_GETWORKAREA
   static TrayPlaces System();
 };
 

@@ -1,7 +1,7 @@
 #include "eraser/locations.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cctype>
@@ -23,8 +23,8 @@ std::string FullFolder(const std::string& path) {
   std::string folder = NormalizeFolderName(path);
   if (folder.empty()) return folder;
   std::string full(MAX_PATH * 4, '\0');
-  const DWORD got = GetFullPathNameA(folder.c_str(), static_cast<DWORD>(full.size()), full.data(),
-                                     nullptr);
+  const DWORD got =
+      GetFullPathNameA(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (got == 0 || got >= full.size()) return std::string();
   full.resize(got);
   return NormalizeFolderName(full);

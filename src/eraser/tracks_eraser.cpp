@@ -47,8 +47,7 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
   };
   // Every piece of work checks its location first: an empty, relative or
   // protected location is passed over, and the gauge advances all the same.
-  const std::vector<std::string> guarded =
-      guardedFolders ? *guardedFolders : ProtectedFolders();
+  const std::vector<std::string> guarded = guardedFolders ? *guardedFolders : ProtectedFolders();
   auto safe = [&](const std::string& location) { return IsSafeEraseLocation(location, guarded); };
 
   showProgress();
@@ -81,7 +80,9 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
          if (safe(location)) RemoveFolderContents(location);
        }},
       {4, "Erasing Internet Explorer Typed URL List...",
-       [&] { DeleteSubkey(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"); }},
+       [&] {
+         DeleteSubkey(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs");
+       }},
       {5, "Erasing Opera Internet Cookie Files...",
        [&] {
          location = ReadLocation(HKEY_CURRENT_USER, kOpera, "Last Directory");

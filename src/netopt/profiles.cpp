@@ -20,11 +20,8 @@ constexpr ProfileStep Number(std::string_view name, int32_t value) {
 }
 
 constexpr std::array kDialup = {
-    Open(kNetTrans),
-    Text("MaxMTU", "576"),
-    Text("MaxMSS", "536"),
-    Open(kTcpipSlash),
-    Number("MTU", 576),
+    Open(kNetTrans),   Text("MaxMTU", "576"), Text("MaxMSS", "536"),
+    Open(kTcpipSlash), Number("MTU", 576),
 };
 
 constexpr std::array kBroadband = {

@@ -12,8 +12,8 @@
 namespace velotune {
 namespace {
 
-constexpr DWORD kSkippable = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 8 /* volume label */ |
-                             FILE_ATTRIBUTE_DIRECTORY;
+constexpr DWORD kSkippable =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 8 /* volume label */ | FILE_ATTRIBUTE_DIRECTORY;
 
 // A failed search call must never read as success.
 DWORD SearchError() {
@@ -65,7 +65,8 @@ std::string SpecialFolderPath(int csidl) {
   return ok ? std::string(path) : std::string();
 }
 
-std::string PickFirefoxProfile(const std::vector<std::string>& folders, const std::string& iniText) {
+std::string PickFirefoxProfile(const std::vector<std::string>& folders,
+                               const std::string& iniText) {
   // Firefox names its default in an [Install...] section (newer) or marks a
   // [Profile...] section Default=1 (older); the install default wins.
   std::string installDefault, profileDefault;
@@ -110,7 +111,9 @@ std::string PickFirefoxProfile(const std::vector<std::string>& folders, const st
   return folders.empty() ? std::string() : folders.front();
 }
 
-std::string FirefoxProfileFolder() { return FirefoxProfileFolderIn(SpecialFolderPath(CSIDL_APPDATA)); }
+std::string FirefoxProfileFolder() {
+  return FirefoxProfileFolderIn(SpecialFolderPath(CSIDL_APPDATA));
+}
 
 std::string FirefoxProfileFolderIn(const std::string& appData) {
   if (appData.empty()) return std::string();
@@ -131,8 +134,8 @@ std::string FirefoxProfileFolderIn(const std::string& appData) {
     std::vector<std::string> folders;
     for (const auto& e : visible)
       if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(e.name);
-    result += PickFirefoxProfile(folders,
-                                 ReadWholeFile(appData + "\\Mozilla\\Firefox\\profiles.ini"));
+    result +=
+        PickFirefoxProfile(folders, ReadWholeFile(appData + "\\Mozilla\\Firefox\\profiles.ini"));
   }
   if (result.back() != '\\') result += '\\';
   return result;

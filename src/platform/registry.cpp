@@ -76,8 +76,7 @@ std::string ReadText(HKEY key, const std::string& name, const std::string& def) 
 bool WriteNumber(HKEY key, const std::string& name, int32_t value) {
   if (!key) return false;
   return Sys().RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
-                              reinterpret_cast<const BYTE*>(&value),
-                              sizeof value) == ERROR_SUCCESS;
+                              reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
 }
 
 bool WriteText(HKEY key, const std::string& name, const std::string& text) {

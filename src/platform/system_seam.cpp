@@ -26,24 +26,11 @@ DWORD RealGetVersion() {
 }
 
 const SystemSeam kReal = {
-    RealSleep,
-    RealSeedRandom,
-    RealRandomBelow,
-    ::MessageBoxA,
-    ::ShellExecuteA,
-    ::DrawAnimatedRects,
-    RealGetVersion,
-    ::ExitWindowsEx,
-    ::OpenProcessToken,
-    ::LookupPrivilegeValueA,
-    ::AdjustTokenPrivileges,
-    ::InitiateSystemShutdownA,
-    ::RegOpenKeyExA,
-    ::RegCreateKeyExA,
-    ::RegQueryValueExA,
-    ::RegSetValueExA,
-    ::RegDeleteKeyA,
-    ::RegCloseKey,
+    RealSleep,          RealSeedRandom,          RealRandomBelow,         ::MessageBoxA,
+    ::ShellExecuteA,    ::DrawAnimatedRects,     RealGetVersion,          ::ExitWindowsEx,
+    ::OpenProcessToken, ::LookupPrivilegeValueA, ::AdjustTokenPrivileges, ::InitiateSystemShutdownA,
+    ::RegOpenKeyExA,    ::RegCreateKeyExA,       ::RegQueryValueExA,      ::RegSetValueExA,
+    ::RegDeleteKeyA,    ::RegCloseKey,
 };
 
 SystemSeam current = kReal;

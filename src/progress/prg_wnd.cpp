@@ -34,32 +34,64 @@ void FitLabel(ui::Control& control) {
 }
 
 const ControlSpec kLayout[] = {
-    {.name = "Shape1", .create = Make<ui::Shape>, .left = 0, .top = 0, .width = kClientWidth,
-     .height = kClientHeight, .setup = [](ui::Control& c) {
-       auto& shape = static_cast<ui::Shape&>(c);
-       shape.SetPenColor(ui::clGray);
-       shape.SetBrushColor(ui::clWhite);
-     }},
-    {.name = "PicturePanel1", .create = Make<TPicturePanel>, .left = 1, .top = 1,
-     .width = kPanelWidth, .height = kPanelHeight, .setup = [](ui::Control& c) {
-       static_cast<TPicturePanel&>(c).UseGradient(ui::Rgb(240, 247, 242), gdVertical);
-     }},
-    {.name = "Label1", .create = Make<ui::Label>, .parent = "PicturePanel1", .left = 6, .top = 4,
+    {.name = "Shape1",
+     .create = Make<ui::Shape>,
+     .left = 0,
+     .top = 0,
+     .width = kClientWidth,
+     .height = kClientHeight,
+     .setup =
+         [](ui::Control& c) {
+           auto& shape = static_cast<ui::Shape&>(c);
+           shape.SetPenColor(ui::clGray);
+           shape.SetBrushColor(ui::clWhite);
+         }},
+    {.name = "PicturePanel1",
+     .create = Make<TPicturePanel>,
+     .left = 1,
+     .top = 1,
+     .width = kPanelWidth,
+     .height = kPanelHeight,
+     .setup =
+         [](ui::Control& c) {
+           static_cast<TPicturePanel&>(c).UseGradient(ui::Rgb(240, 247, 242), gdVertical);
+         }},
+    {.name = "Label1",
+     .create = Make<ui::Label>,
+     .parent = "PicturePanel1",
+     .left = 6,
+     .top = 4,
      .text = "Network Optimization",
      .font = FontSpec{.face = "Arial", .height = 16, .bold = true, .color = ui::Rgb(0, 157, 0)},
      .setup = FitLabel},
-    {.name = "Label2", .create = Make<ui::Label>, .parent = "PicturePanel1", .left = 6, .top = 25,
+    {.name = "Label2",
+     .create = Make<ui::Label>,
+     .parent = "PicturePanel1",
+     .left = 6,
+     .top = 25,
      .text = "Internet Dialup",
      .font = FontSpec{.face = "Tahoma", .height = 11, .bold = true, .color = ui::clWindowText},
      .setup = FitLabel},
-    {.name = "Gauge1", .create = Make<TGauge>, .parent = "PicturePanel1", .left = 6, .top = 56,
-     .width = 299, .height = 18, .color = ui::clWhite, .setup = [](ui::Control& c) {
-       auto& gauge = static_cast<TGauge&>(c);
-       gauge.SetForeColor(ui::Rgb(0, 128, 192));
-       gauge.SetBackColor(ui::Rgb(236, 249, 255));
-       gauge.SetShowText(false);
-     }},
-    {.name = "Label3", .create = Make<ui::Label>, .parent = "PicturePanel1", .left = 8, .top = 83,
+    {.name = "Gauge1",
+     .create = Make<TGauge>,
+     .parent = "PicturePanel1",
+     .left = 6,
+     .top = 56,
+     .width = 299,
+     .height = 18,
+     .color = ui::clWhite,
+     .setup =
+         [](ui::Control& c) {
+           auto& gauge = static_cast<TGauge&>(c);
+           gauge.SetForeColor(ui::Rgb(0, 128, 192));
+           gauge.SetBackColor(ui::Rgb(236, 249, 255));
+           gauge.SetShowText(false);
+         }},
+    {.name = "Label3",
+     .create = Make<ui::Label>,
+     .parent = "PicturePanel1",
+     .left = 8,
+     .top = 83,
      .text = "Completed 0%",
      .font = FontSpec{.face = "Tahoma", .height = 11, .color = ui::clWindowText},
      .setup = FitLabel},

@@ -29,9 +29,7 @@ void SetGaugeProgress(TGauge& gauge, int progress) { gauge.SetProgress(progress)
 
 void AdvanceGauge(TGauge& gauge, int by) { gauge.AddProgress(by); }
 
-std::string PercentageText(int progress) {
-  return "Completed: " + std::to_string(progress) + "%";
-}
+std::string PercentageText(int progress) { return "Completed: " + std::to_string(progress) + "%"; }
 
 void ShowPercentage(TGauge& gauge, ui::Label& percentage) {
   ShowLabelText(percentage, PercentageText(gauge.Progress()));

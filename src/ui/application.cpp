@@ -30,10 +30,10 @@ Application::Application(HINSTANCE instanceHandle, int showCommand)
   wc.lpszClassName = kClassName;
   RegisterClassExA(&wc);
   // Zero-sized, so only its task bar button is ever seen.
-  hwnd_ = CreateWindowExA(0, kClassName, "", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                          WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
-                          GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance_,
-                          this);
+  hwnd_ = CreateWindowExA(0, kClassName, "",
+                          WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                          GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
+                          0, nullptr, nullptr, instance_, this);
   cursors_[crDefault] = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
 }
 
@@ -134,7 +134,8 @@ void Application::SetCursor(int index, HCURSOR cursor) { cursors_[index] = curso
 
 LRESULT CALLBACK Application::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* self = static_cast<Application*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    auto* self =
+        static_cast<Application*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
     self->hwnd_ = hwnd;
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }

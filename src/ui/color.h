@@ -30,7 +30,8 @@ inline constexpr Color clOlive = Rgb(128, 128, 0);
 
 // A system colour becomes its current RGB value.
 inline COLORREF ResolveColor(Color c) {
-  return (c & kSystemColor) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c & 0xFFFFFF);
+  return (c & kSystemColor) ? GetSysColor(static_cast<int>(c & 0xFF))
+                            : static_cast<COLORREF>(c & 0xFFFFFF);
 }
 
 inline int RedOf(COLORREF c) { return GetRValue(c); }

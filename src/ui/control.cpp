@@ -196,8 +196,8 @@ void GraphicControl::MouseDown(MouseButton button, Shift shift, int x, int y) {
 }
 
 void GraphicControl::MouseUp(MouseButton button, Shift shift, int x, int y) {
-  const bool click = pressed_ && button == MouseButton::Left && x >= 0 && y >= 0 &&
-                     x < Width() && y < Height();
+  const bool click =
+      pressed_ && button == MouseButton::Left && x >= 0 && y >= 0 && x < Width() && y < Height();
   if (button == MouseButton::Left) pressed_ = false;
   Control::MouseUp(button, shift, x, y);
   if (click) Click();
@@ -241,9 +241,9 @@ void WinControl::CreateHandle() {
       parentWindow = Parent()->Handle();
     else if (auto* app = Application::Instance())
       parentWindow = app->Handle();  // top-level windows are owned by the application window
-    HWND hwnd = CreateWindowExA(exStyle, className, Text().c_str(), style, Left(), Top(), Width(),
-                                Height(), parentWindow, nullptr, GetModuleHandleA(nullptr),
-                                ours ? this : nullptr);
+    HWND hwnd =
+        CreateWindowExA(exStyle, className, Text().c_str(), style, Left(), Top(), Width(), Height(),
+                        parentWindow, nullptr, GetModuleHandleA(nullptr), ours ? this : nullptr);
     if (!hwnd) return;
     if (!ours) {
       hwnd_ = hwnd;
@@ -289,8 +289,7 @@ LRESULT CALLBACK WinControl::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   return self->WndProc(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK WinControl::NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam,
-                                                LPARAM lParam) {
+LRESULT CALLBACK WinControl::NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<WinControl*>(GetPropA(hwnd, kControlProperty));
   if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
   return self->WndProc(msg, wParam, lParam);
@@ -388,17 +387,43 @@ bool WinControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   MouseButton button = MouseButton::Left;
   bool down = false, up = false, dbl = false;
   switch (msg) {
-    case WM_LBUTTONDOWN: down = true; break;
-    case WM_LBUTTONDBLCLK: down = dbl = true; break;
-    case WM_LBUTTONUP: up = true; break;
-    case WM_RBUTTONDOWN: down = true; button = MouseButton::Right; break;
-    case WM_RBUTTONDBLCLK: down = dbl = true; button = MouseButton::Right; break;
-    case WM_RBUTTONUP: up = true; button = MouseButton::Right; break;
-    case WM_MBUTTONDOWN: down = true; button = MouseButton::Middle; break;
-    case WM_MBUTTONDBLCLK: down = dbl = true; button = MouseButton::Middle; break;
-    case WM_MBUTTONUP: up = true; button = MouseButton::Middle; break;
-    case WM_MOUSEMOVE: break;
-    default: return false;
+    case WM_LBUTTONDOWN:
+      down = true;
+      break;
+    case WM_LBUTTONDBLCLK:
+      down = dbl = true;
+      break;
+    case WM_LBUTTONUP:
+      up = true;
+      break;
+    case WM_RBUTTONDOWN:
+      down = true;
+      button = MouseButton::Right;
+      break;
+    case WM_RBUTTONDBLCLK:
+      down = dbl = true;
+      button = MouseButton::Right;
+      break;
+    case WM_RBUTTONUP:
+      up = true;
+      button = MouseButton::Right;
+      break;
+    case WM_MBUTTONDOWN:
+      down = true;
+      button = MouseButton::Middle;
+      break;
+    case WM_MBUTTONDBLCLK:
+      down = dbl = true;
+      button = MouseButton::Middle;
+      break;
+    case WM_MBUTTONUP:
+      up = true;
+      button = MouseButton::Middle;
+      break;
+    case WM_MOUSEMOVE:
+      break;
+    default:
+      return false;
   }
   const Shift shift = ShiftFromMouse(wParam, dbl);
   int lx = 0, ly = 0;
@@ -457,7 +482,6 @@ Control* WinControl::GraphicChildAt(int x, int y) const {
 }
 
 void WinControl::HandlePaint() {
-
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   RECT client;
@@ -465,8 +489,7 @@ void WinControl::HandlePaint() {
   Surface buffer(client.right, client.bottom, dc);
   PaintContent(buffer.dc());
   BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-         ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
-         SRCCOPY);
+         ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   EndPaint(hwnd_, &ps);
 }
 

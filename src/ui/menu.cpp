@@ -67,7 +67,8 @@ HMENU PopupMenu::BuildMenu(const MenuItem& parent, std::vector<MenuItem*>& byId)
     } else {
       AppendMenuA(menu, flags, id, static_cast<LPCSTR>(content));
     }
-    if (item->default_ && item->items_.empty()) SetMenuDefaultItem(menu, static_cast<UINT>(id), FALSE);
+    if (item->default_ && item->items_.empty())
+      SetMenuDefaultItem(menu, static_cast<UINT>(id), FALSE);
   }
   return menu;
 }
@@ -135,8 +136,7 @@ bool FindMenuChar(HMENU menu, char key, LRESULT& result) {
 
 bool HandleMenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   if (msg == WM_MENUCHAR) {
-    return FindMenuChar(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)),
-                        result);
+    return FindMenuChar(reinterpret_cast<HMENU>(lParam), static_cast<char>(LOWORD(wParam)), result);
   }
   if (msg == WM_MEASUREITEM) {
     auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);

@@ -31,8 +31,7 @@ Picture Picture::FromBgra(int width, int height, const std::vector<uint8_t>& bgr
 Picture Picture::FromBitmap(HBITMAP bitmap) {
   Picture p;
   BITMAP info;
-  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 ||
-      info.bmHeight == 0)
+  if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0)
     return p;
   const int width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
   BITMAPINFO bi = {};

@@ -10,8 +10,8 @@ namespace velotune {
 ui::Picture LoadArtwork(const char* name) {
   HMODULE module = GetModuleHandleA(nullptr);
   if (FindResourceA(module, name, reinterpret_cast<LPCSTR>(RT_BITMAP))) {
-    ui::UniqueBitmap bitmap(static_cast<HBITMAP>(
-        LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    ui::UniqueBitmap bitmap(
+        static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     return ui::Picture::FromBitmap(bitmap);
   }
   HRSRC resource = FindResourceA(module, name, "PNG");

@@ -124,8 +124,10 @@ void TBmpButton::CreateParams(DWORD& style, DWORD& exStyle, const char*& classNa
 
 int TBmpButton::BorderWidth() const {
   switch (border_) {
-    case bbNone: return 0;
-    case bbSingle: return 1;
+    case bbNone:
+      return 0;
+    case bbSingle:
+      return 1;
     case bbButton:
       return style_ == bsWin31 ? 3 : 2;  // every system we run on has new-style controls
   }
@@ -367,7 +369,9 @@ void TBmpButton::Paint(HDC dc) {
   if (HandleAllocated()) GetClientRect(Handle(), &r);
   const bool pushed = state_ == bsDown || state_ == bsExclusive;
   switch (border_) {
-    case bbNone: PaintParentBackground(dc); break;
+    case bbNone:
+      PaintParentBackground(dc);
+      break;
     case bbSingle:
       FillSolid(dc, r, ResolveColor(GetColor()));
       FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -430,7 +434,8 @@ const ui::Picture* TBmpButton::ChoosePicture(ui::Picture& disabledImage) const {
       if (present(b.Disabled())) return &b.Disabled();
       disabledImage = EmbossedImage(b.Up(), b.TransparentColor());
       return &disabledImage;
-    case bsDown: return present(b.Down()) ? &b.Down() : &b.Up();
+    case bsDown:
+      return present(b.Down()) ? &b.Down() : &b.Up();
     case bsExclusive:
       if (present(b.StayDown())) return &b.StayDown();
       return present(b.Down()) ? &b.Down() : &b.Up();
@@ -448,13 +453,19 @@ void TBmpButton::DrawPicture(HDC dc, const RECT& r, const ui::Picture& picture) 
   ui::Surface face(w, h, dc);
   FillSolid(face.dc(), {0, 0, w, h}, key);
   switch (size_) {
-    case bszButtonToBitmap: picture.Draw(face.dc(), 0, 0); break;
-    case bszStretchToButton: DrawScaled(face.dc(), picture, 0, 0, w, h); break;
+    case bszButtonToBitmap:
+      picture.Draw(face.dc(), 0, 0);
+      break;
+    case bszStretchToButton:
+      DrawScaled(face.dc(), picture, 0, 0, w, h);
+      break;
     case bszTileToButton:
       for (int y = 0; y < h; y += ph)
         for (int x = 0; x < w; x += pw) picture.Draw(face.dc(), x, y);
       break;
-    case bszNeither: picture.Draw(face.dc(), (w - pw) / 2, (h - ph) / 2); break;
+    case bszNeither:
+      picture.Draw(face.dc(), (w - pw) / 2, (h - ph) / 2);
+      break;
   }
 
   // Monochrome mask, word-aligned rows: a set bit marks a transparent pixel.

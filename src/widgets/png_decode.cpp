@@ -129,8 +129,10 @@ inline unsigned Sample(const uint8_t* row, size_t index) {
 
 template <unsigned kDepth>
 inline uint8_t ToByte(unsigned v) {
-  if constexpr (kDepth == 16) return static_cast<uint8_t>(v >> 8);
-  else return static_cast<uint8_t>(v * (255 / ((1u << kDepth) - 1)));
+  if constexpr (kDepth == 16)
+    return static_cast<uint8_t>(v >> 8);
+  else
+    return static_cast<uint8_t>(v * (255 / ((1u << kDepth) - 1)));
 }
 
 inline void Put(uint8_t* px, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
@@ -222,8 +224,10 @@ class ScanlineDecoder {
         }
       }
       // Padding after the end of the zlib stream is tolerated and ignored.
-      if (ret == Z_STREAM_END) stream_end_ = true;
-      else if (!progressed) break;  // wants the next IDAT chunk
+      if (ret == Z_STREAM_END)
+        stream_end_ = true;
+      else if (!progressed)
+        break;  // wants the next IDAT chunk
     }
     return nullptr;
   }
@@ -241,7 +245,8 @@ class ScanlineDecoder {
 
   const char* FinishRow() {
     uint8_t* line = cur_ + 1;
-    if (!Unfilter(cur_[0], line, prev_ + 1, row_len_ - 1, stride_)) return "bad filter type in scan line";
+    if (!Unfilter(cur_[0], line, prev_ + 1, row_len_ - 1, stride_))
+      return "bad filter type in scan line";
     if (!EmitRow(line)) return "palette index out of range";
     std::swap(cur_, prev_);
     filled_ = 0;
@@ -254,11 +259,16 @@ class ScanlineDecoder {
 
   bool EmitRow(const uint8_t* line) {
     switch (h_.depth) {
-      case 1: return EmitRowAt<1>(line);
-      case 2: return EmitRowAt<2>(line);
-      case 4: return EmitRowAt<4>(line);
-      case 8: return EmitRowAt<8>(line);
-      default: return EmitRowAt<16>(line);
+      case 1:
+        return EmitRowAt<1>(line);
+      case 2:
+        return EmitRowAt<2>(line);
+      case 4:
+        return EmitRowAt<4>(line);
+      case 8:
+        return EmitRowAt<8>(line);
+      default:
+        return EmitRowAt<16>(line);
     }
   }
 
@@ -304,8 +314,10 @@ class ScanlineDecoder {
       default:  // kRgba
         for (uint32_t i = 0; i < n; ++i, px += step) {
           const size_t s = 4 * size_t{i};
-          Put(px, ToByte<kDepth>(Sample<kDepth>(line, s)), ToByte<kDepth>(Sample<kDepth>(line, s + 1)),
-              ToByte<kDepth>(Sample<kDepth>(line, s + 2)), ToByte<kDepth>(Sample<kDepth>(line, s + 3)));
+          Put(px, ToByte<kDepth>(Sample<kDepth>(line, s)),
+              ToByte<kDepth>(Sample<kDepth>(line, s + 1)),
+              ToByte<kDepth>(Sample<kDepth>(line, s + 2)),
+              ToByte<kDepth>(Sample<kDepth>(line, s + 3)));
         }
         return true;
     }
@@ -341,7 +353,8 @@ const char* ParseHeader(const uint8_t* d, uint32_t length, Header& h) {
   h.depth = d[8];
   h.colour_type = d[9];
   if (h.width == 0 || h.height == 0) return "zero image width or height";
-  if (h.width > kPngMaxSide || h.height > kPngMaxSide || uint64_t{h.width} * h.height > kPngMaxPixels)
+  if (h.width > kPngMaxSide || h.height > kPngMaxSide ||
+      uint64_t{h.width} * h.height > kPngMaxPixels)
     return "image too large";
 
   unsigned channels = 0;
@@ -386,7 +399,8 @@ bool IsValidChunkType(const uint8_t* t) {
 // image data happens to be complete, so every truncation is reported.
 std::string Decode(const uint8_t* data, size_t size, DecodedImage& image) {
   if (data == nullptr || size < sizeof kSignature) return "file too short to be a PNG";
-  if (std::memcmp(data, kSignature, sizeof kSignature) != 0) return "not a PNG file (bad signature)";
+  if (std::memcmp(data, kSignature, sizeof kSignature) != 0)
+    return "not a PNG file (bad signature)";
 
   Header header;
   bool have_header = false;
@@ -460,12 +474,15 @@ std::string Decode(const uint8_t* data, size_t size, DecodedImage& image) {
     } else if (is_idat) {
       if (idat == kAfterIdat) return "IDAT chunks not consecutive";
       if (idat == kBeforeIdat) {
-        if (header.colour_type == kPalette && !have_palette) return "missing PLTE chunk for palette image";
+        if (header.colour_type == kPalette && !have_palette)
+          return "missing PLTE chunk for palette image";
         // All compressed data lies in what is left of the file. If even the
         // best possible deflate ratio cannot fill the image, refuse now rather
         // than allocate the pixels for a file that only claims to be large.
-        const uint64_t needed = ScanlineBytes(header.width, header.height, header.pixel_bits, header.interlaced);
-        if (needed > uint64_t{size - (body - data)} * kMaxDeflateRatio) return "image data too short";
+        const uint64_t needed =
+            ScanlineBytes(header.width, header.height, header.pixel_bits, header.interlaced);
+        if (needed > uint64_t{size - (body - data)} * kMaxDeflateRatio)
+          return "image data too short";
         decoder.emplace(header, palette, key, image);
         if (const char* e = decoder->Init()) return e;
         idat = kInIdat;

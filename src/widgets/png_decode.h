@@ -12,13 +12,14 @@ namespace velotune {
 
 struct DecodedImage {
   uint32_t width = 0, height = 0;
-  std::vector<uint8_t> bgra;  // top-down rows, 4 bytes a pixel: B, G, R, A; straight (not premultiplied) alpha; opaque = 255
+  std::vector<uint8_t> bgra;  // top-down rows, 4 bytes a pixel: B, G, R, A; straight (not
+                              // premultiplied) alpha; opaque = 255
 };
 
 struct PngResult {
   bool ok = false;
-  std::string error;  // a short English reason when !ok
-  DecodedImage image; // empty when !ok
+  std::string error;   // a short English reason when !ok
+  DecodedImage image;  // empty when !ok
 };
 
 // Largest image we agree to decode; checked before any pixel memory is

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app/window_region.h"
+#include "main_window_fixture.h"
 #include "platform/settings.h"
 #include "progress/prg_wnd.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
 #include "support/temp_folder.h"
 #include "support/ui_fixture.h"
-#include "main_window_fixture.h"
 #include "widgets/bmp_button.h"
 
 namespace velotune {
@@ -109,16 +109,22 @@ TEST_F(MainFormTest, DraggingStartsOnlyForTheLeftButtonAloneOnTheBackgroundContr
   } cases[] = {
       {"background", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN, MK_LBUTTON, 1},
       {"header", [&] { return F().Handle(); }, 450, 40, WM_LBUTTONDOWN, MK_LBUTTON, 1},
-      {"with Shift", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 0},
-      {"with Ctrl", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, 0},
+      {"with Shift", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT,
+       0},
+      {"with Ctrl", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL,
+       0},
       {"right button", [&] { return F().Handle(); }, 60, 320, WM_RBUTTONDOWN, MK_RBUTTON, 0},
       {"double click", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDBLCLK, MK_LBUTTON, 0},
-      {"both buttons", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, 0},
+      {"both buttons", [&] { return F().Handle(); }, 60, 320, WM_LBUTTONDOWN,
+       MK_LBUTTON | MK_RBUTTON, 0},
       {"page 1", [&] { return pageSheet(1); }, 370, 250, WM_LBUTTONDOWN, MK_LBUTTON, 1},
-      {"page 1 strip", [&] { return Hwnd("PicturePanel1"); }, 250, 20, WM_LBUTTONDOWN, MK_LBUTTON, 1},
-      {"page 1 strip label", [&] { return Hwnd("PicturePanel1"); }, 20, 15, WM_LBUTTONDOWN, MK_LBUTTON, 1},
+      {"page 1 strip", [&] { return Hwnd("PicturePanel1"); }, 250, 20, WM_LBUTTONDOWN, MK_LBUTTON,
+       1},
+      {"page 1 strip label", [&] { return Hwnd("PicturePanel1"); }, 20, 15, WM_LBUTTONDOWN,
+       MK_LBUTTON, 1},
       {"page 2", [&] { return pageSheet(2); }, 370, 255, WM_LBUTTONDOWN, MK_LBUTTON, 0},
-      {"page 2 strip", [&] { return Hwnd("PicturePanel2"); }, 250, 20, WM_LBUTTONDOWN, MK_LBUTTON, 0},
+      {"page 2 strip", [&] { return Hwnd("PicturePanel2"); }, 250, 20, WM_LBUTTONDOWN, MK_LBUTTON,
+       0},
       {"page 4", [&] { return pageSheet(4); }, 370, 200, WM_LBUTTONDOWN, MK_LBUTTON, 0},
   };
   for (const auto& c : cases) {
@@ -210,7 +216,8 @@ TEST_F(MainFormTest, FirstStartSelectsProfileOneUnappliedAndTicksEveryBox) {
   EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kSettingsKey, "noset"));
   for (int box = 1; box <= 9; ++box) {
     EXPECT_TRUE(F().EraseBox(box).Checked()) << box;
-    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kSettingsKey, "ie_box" + std::to_string(box))->Number(), 1u);
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kSettingsKey, "ie_box" + std::to_string(box))->Number(),
+              1u);
   }
   for (int row = 1; row <= 11; ++row) EXPECT_FALSE(F().EnhancementBox(row).Checked()) << row;
   EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, "Identities"));
@@ -295,10 +302,10 @@ TEST_F(MainFormTest, ApplyingAProfileMarksItAppliedAndAsksToRestart) {
   EXPECT_EQ(progress->Label1().Text(), "Network Optimization");
   EXPECT_EQ(progress->Label2().Text(), "Internet Dialup");
   EXPECT_EQ(progress->Label3().Text(), "Completed.");
-  EXPECT_EQ(ReadRaw(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters",
-                    "MTU")
-                ->Number(),
-            576u);
+  EXPECT_EQ(
+      ReadRaw(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Tcpip\\Parameters", "MTU")
+          ->Number(),
+      576u);
 }
 
 int restarts = 0;

@@ -2,11 +2,11 @@
 
 #include "app/main_form.h"
 #include "app/tray_animation.h"
+#include "main_window_fixture.h"
 #include "progress/prg_wnd.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
 #include "support/ui_fixture.h"
-#include "main_window_fixture.h"
 #include "tray/tray_icon.h"
 #include "ui/menu.h"
 #include "widgets/bar_popup_menu.h"
@@ -51,17 +51,24 @@ TEST(TrayAnimationTargetTest, TheLastSourceThatAnswersDecides) {
     TrayPlaces places;
     RECT expected;
   } cases[] = {
-      {"everything", Places(RECT{900, 740, 1020, 766}, std::pair{bottomBar, UINT{ABE_BOTTOM}}, bottomBar, work),
+      {"everything",
+       Places(RECT{900, 740, 1020, 766}, std::pair{bottomBar, UINT{ABE_BOTTOM}}, bottomBar, work),
        {874, 708, 1024, 738}},
-      {"no work area", Places(std::nullopt, std::pair{bottomBar, UINT{ABE_BOTTOM}}, bottomBar, std::nullopt),
+      {"no work area",
+       Places(std::nullopt, std::pair{bottomBar, UINT{ABE_BOTTOM}}, bottomBar, std::nullopt),
        {874, 738, 1024, 768}},
-      {"task bar position only, bottom", Places(std::nullopt, std::pair{bottomBar, UINT{ABE_BOTTOM}}, std::nullopt, std::nullopt),
+      {"task bar position only, bottom",
+       Places(std::nullopt, std::pair{bottomBar, UINT{ABE_BOTTOM}}, std::nullopt, std::nullopt),
        {858, 738, 1008, 768}},
-      {"task bar position only, left", Places(std::nullopt, std::pair{RECT{0, 0, 60, 768}, UINT{ABE_LEFT}}, std::nullopt, std::nullopt),
+      {"task bar position only, left",
+       Places(std::nullopt, std::pair{RECT{0, 0, 60, 768}, UINT{ABE_LEFT}}, std::nullopt,
+              std::nullopt),
        {-90, 722, 60, 752}},
-      {"notification window only", Places(RECT{900, 740, 1020, 766}, std::nullopt, std::nullopt, std::nullopt),
+      {"notification window only",
+       Places(RECT{900, 740, 1020, 766}, std::nullopt, std::nullopt, std::nullopt),
        {870, 736, 1020, 766}},
-      {"nothing at all", Places(std::nullopt, std::nullopt, std::nullopt, std::nullopt),
+      {"nothing at all",
+       Places(std::nullopt, std::nullopt, std::nullopt, std::nullopt),
        {500, 444, 650, 474}},
   };
   for (const auto& c : cases) EXPECT_EQ(TrayAnimationTarget(start, c.places), c.expected) << c.what;
@@ -178,7 +185,8 @@ TEST_F(TrayPresenceTest, ProfileFromTheTrayWhileHiddenStaysHidden) {
   seam.onPause = [&](DWORD) { progressShown = progressShown || progress->IsVisible(); };
   RunItem("ADSLDSLCableModem1");
   EXPECT_TRUE(form->ProfileButton(2).Checked());
-  EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, "Software\\Quorvane\\Velotune", "noset")->Number(), 2u);
+  EXPECT_EQ(test::ReadRaw(HKEY_CURRENT_USER, "Software\\Quorvane\\Velotune", "noset")->Number(),
+            2u);
   EXPECT_TRUE(progressShown);
   EXPECT_FALSE(Shown());
   ASSERT_EQ(seam.boxes.size(), 1u);

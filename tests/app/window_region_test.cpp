@@ -69,9 +69,8 @@ TEST(WindowRegion, AllKeyColourGivesAnEmptyRegion) {
 
 TEST(WindowRegion, ManyRunsAreBuiltInBatchesThatEqualTheWhole) {
   // Every other pixel opaque: 60 runs a row, 6000 in all.
-  const auto picture = Pattern(120, 100, [](int x, int y) {
-    return ((x + y) % 2) ? 0xFFFF00FFu : 0xFF102030u;
-  });
+  const auto picture =
+      Pattern(120, 100, [](int x, int y) { return ((x + y) % 2) ? 0xFFFF00FFu : 0xFF102030u; });
   const auto runs = OpaqueRuns(picture, kKey);
   ASSERT_EQ(runs.size(), 6000u);
   int made = 0;

@@ -43,10 +43,14 @@ TEST_F(Enhancements, StoredValuesReadBackAsTicks) {
     std::function<void()> store;
     bool ticked;
   } cases[] = {
-      {"yes", 4, [] { PutText(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", "yes"); }, true},
-      {"Yes", 4, [] { PutText(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", "Yes"); }, false},
-      {"yes ", 4, [] { PutText(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", "yes "); }, false},
-      {"number 1", 4, [] { PutNumber(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", 1); }, false},
+      {"yes", 4, [] { PutText(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", "yes"); },
+       true},
+      {"Yes", 4, [] { PutText(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", "Yes"); },
+       false},
+      {"yes ", 4, [] { PutText(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", "yes "); },
+       false},
+      {"number 1", 4, [] { PutNumber(HKEY_CURRENT_USER, kAutoComplete, "Append Completion", 1); },
+       false},
       {"NoSplash 5", 2, [&] { PutNumber(HKEY_CURRENT_USER, ident, "NoSplash", 5); }, true},
       {"NoSplash other identity", 2,
        [] {
@@ -54,7 +58,8 @@ TEST_F(Enhancements, StoredValuesReadBackAsTicks) {
                    "Identities\\{OTHER}\\Software\\Microsoft\\Outlook Express\\5.0", "NoSplash", 1);
        },
        false},
-      {"SmoothScroll", 3, [&] { PutNumber(HKEY_CURRENT_USER, ident + "\\Trident\\Main", "SmoothScroll", 1); }, true},
+      {"SmoothScroll", 3,
+       [&] { PutNumber(HKEY_CURRENT_USER, ident + "\\Trident\\Main", "SmoothScroll", 1); }, true},
       {"10 and 4", 5,
        [] {
          PutNumber(HKEY_CURRENT_USER, kSettings, "MaxConnectionsPerServer", 10);
@@ -76,15 +81,20 @@ TEST_F(Enhancements, StoredValuesReadBackAsTicks) {
       {"10 and missing", 5,
        [] { PutNumber(HKEY_CURRENT_USER, kSettings, "MaxConnectionsPerServer", 10); }, false},
       {"Hide Messenger", 1,
-       [] { PutNumber(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Outlook Express", "Hide Messenger", 1); },
+       [] {
+         PutNumber(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Outlook Express", "Hide Messenger", 1);
+       },
        true},
-      {"NoUpdateCheck", 10, [] { PutNumber(HKEY_CURRENT_USER, kIeMain, "NoUpdateCheck", 1); }, true},
+      {"NoUpdateCheck", 10, [] { PutNumber(HKEY_CURRENT_USER, kIeMain, "NoUpdateCheck", 1); },
+       true},
       {"NotifyDownloadComplete", 11,
        [] { PutText(HKEY_CURRENT_USER, kIeMain, "NotifyDownloadComplete", "yes"); }, true},
       {"e Web Based FTP", 9,
-       [] { PutText(HKEY_CURRENT_USER, "Software\\Microsoft\\Ftp", "e Web Based FTP", "yes"); }, true},
+       [] { PutText(HKEY_CURRENT_USER, "Software\\Microsoft\\Ftp", "e Web Based FTP", "yes"); },
+       true},
       {"Web Based FTP without the e", 9,
-       [] { PutText(HKEY_CURRENT_USER, "Software\\Microsoft\\Ftp", "Web Based FTP", "yes"); }, false},
+       [] { PutText(HKEY_CURRENT_USER, "Software\\Microsoft\\Ftp", "Web Based FTP", "yes"); },
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -117,15 +127,20 @@ TEST_F(Enhancements, WritingEveryRowTickedAndUnticked) {
       DWORD on, off;  // numbers
       const char* onText;
     } expected[] = {
-        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Outlook Express", "Hide Messenger", 1, 0, nullptr},
-        {HKEY_CURRENT_USER, "Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0", "NoSplash", 1, 0, nullptr},
-        {HKEY_CURRENT_USER, "Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0\\Trident\\Main", "SmoothScroll", 1, 0, nullptr},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Outlook Express", "Hide Messenger", 1, 0,
+         nullptr},
+        {HKEY_CURRENT_USER, "Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0",
+         "NoSplash", 1, 0, nullptr},
+        {HKEY_CURRENT_USER,
+         "Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0\\Trident\\Main",
+         "SmoothScroll", 1, 0, nullptr},
         {HKEY_CURRENT_USER, kAutoComplete, "Append Completion", 0, 0, "yes"},
         {HKEY_CURRENT_USER, kSettings, "MaxConnectionsPerServer", 10, 2, nullptr},
         {HKEY_CURRENT_USER, kSettings, "MaxConnectionsPer1_0Server", 10, 2, nullptr},
         {HKEY_CURRENT_USER, kIeMain, "FavIntelliMenus", 0, 0, "yes"},
         {HKEY_CURRENT_USER, kIeMain, "Friendly http errors", 0, 0, "yes"},
-        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", "NoExpandedNewMenu", 1, 0, nullptr},
+        {HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer",
+         "NoExpandedNewMenu", 1, 0, nullptr},
         {HKEY_CURRENT_USER, "Software\\Microsoft\\Ftp", "e Web Based FTP", 0, 0, "yes"},
         {HKEY_CURRENT_USER, kIeMain, "NoUpdateCheck", 1, 0, nullptr},
         {HKEY_CURRENT_USER, kIeMain, "NotifyDownloadComplete", 0, 0, "yes"},
@@ -159,7 +174,8 @@ TEST_F(Enhancements, RefusedOpensAndWritesAreCounted) {
   EXPECT_EQ(WriteEnhancement(kEnhancements[0], "", true), 1);
   EXPECT_EQ(WriteEnhancement(kEnhancements[4], "", true), 1);
   EXPECT_EQ(WriteEnhancement(kEnhancements[5], "", true), 0);
-  EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Outlook Express", "Hide Messenger"));
+  EXPECT_FALSE(
+      ReadRaw(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Outlook Express", "Hide Messenger"));
   EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kSettings, "MaxConnectionsPerServer")->Number(), 10u);
 }
 

@@ -17,9 +17,12 @@ TEST(NormalizeFolderName, TrimsAndEndsWithABackslash) {
     const char* in;
     const char* out;
   } cases[] = {
-      {"C:\\Cache", "C:\\Cache\\"},      {"  C:\\Cache \t", "C:\\Cache\\"},
-      {"C:\\Cache\\", "C:\\Cache\\"},    {"\r\nC:\\a b\\\n", "C:\\a b\\"},
-      {"", ""},                          {"   \t  ", ""},
+      {"C:\\Cache", "C:\\Cache\\"},
+      {"  C:\\Cache \t", "C:\\Cache\\"},
+      {"C:\\Cache\\", "C:\\Cache\\"},
+      {"\r\nC:\\a b\\\n", "C:\\a b\\"},
+      {"", ""},
+      {"   \t  ", ""},
       {"\x01x\x1F", "x\\"},
   };
   for (const auto& c : cases) EXPECT_EQ(NormalizeFolderName(c.in), c.out) << c.in;
@@ -73,7 +76,8 @@ TEST_F(RemovalTest, ReadOnlyFileKeepsItselfAndTheFoldersAboveIt) {
   dir.MakeFile("tree\\x\\y\\free.txt");
   dir.MakeFile("tree\\x\\other.txt");
   dir.MakeFile("tree\\z\\gone.txt");
-  ASSERT_TRUE(SetFileAttributesA((dir / "tree\\x\\y\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(
+      SetFileAttributesA((dir / "tree\\x\\y\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
   RemoveFolderContents(tree());
   EXPECT_EQ(Contents(tree() + "\\"), (std::set<std::string>{"x", "x\\y", "x\\y\\locked.txt"}));
   SetFileAttributesA((dir / "tree\\x\\y\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -132,8 +136,8 @@ TEST_F(RemovalTest, ArlFilesOnly) {
   dir.MakeFile("tree\\x.arl\\y.arl");
   dir.MakeFile("tree\\x.arl\\z.txt");
   EXPECT_TRUE(RemoveArlFiles(tree()));
-  EXPECT_EQ(Contents(tree() + "\\"), (std::set<std::string>{"b.txt", "sub", "sub\\c.arl", "x.arl",
-                                                            "x.arl\\z.txt"}));
+  EXPECT_EQ(Contents(tree() + "\\"),
+            (std::set<std::string>{"b.txt", "sub", "sub\\c.arl", "x.arl", "x.arl\\z.txt"}));
 }
 
 }  // namespace

@@ -72,15 +72,23 @@ TEST_F(TracksEraser, AllNineErasesEverySeededTrace) {
   Run({1, 2, 3, 4, 5, 6, 7, 8, 9});
   const char* gone[] = {"appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\cookies.txt",
                         "appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache\\0",
-                        "ie\\Cookies\\user@site.txt", "ie\\Cache\\Content.IE5",
-                        "ie\\History\\History.IE5", "opera\\cookies4.dat", "opera\\global.dat",
-                        "opera\\Cache4\\opr0001.tmp", "aol\\a.arl"};
+                        "ie\\Cookies\\user@site.txt",
+                        "ie\\Cache\\Content.IE5",
+                        "ie\\History\\History.IE5",
+                        "opera\\cookies4.dat",
+                        "opera\\global.dat",
+                        "opera\\Cache4\\opr0001.tmp",
+                        "aol\\a.arl"};
   for (const char* path : gone) EXPECT_FALSE(dir.Exists(path)) << path;
   const char* kept[] = {"appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\bookmarks.html",
                         "appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache",
-                        "ie\\Cookies", "opera\\opera.ini", "opera\\Cache4", "aol\\keep.txt"};
+                        "ie\\Cookies",
+                        "opera\\opera.ini",
+                        "opera\\Cache4",
+                        "aol\\keep.txt"};
   for (const char* path : kept) EXPECT_TRUE(dir.Exists(path)) << path;
-  EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+  EXPECT_FALSE(
+      test::KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
   // 8 steps of 12: the percentage before the run, after each step, then the closing.
   EXPECT_EQ(percentages, ([] {
               auto texts = Texts({0, 12, 24, 36, 48, 60, 72, 84, 96});
@@ -100,7 +108,9 @@ TEST_F(TracksEraser, StepSizesAndDetailTexts) {
   } cases[] = {
       {"AOL keywords only", {9}, {0, 100}, {"Erasing America Online Cache Files..."}},
       {"both AOL boxes count once", {8, 9}, {0, 100}, {"Erasing America Online Cache Files..."}},
-      {"three steps", {1, 5, 6}, {0, 33, 66, 99},
+      {"three steps",
+       {1, 5, 6},
+       {0, 33, 66, 99},
        {"Erasing FireFox Cookie Files...", "Erasing Internet Explorer Typed URL List...",
         "Erasing Opera Internet Cookie Files..."}},
       {"IE cache and history in one step", {4}, {0, 100}, {"Erasing Internet Explorer History..."}},
@@ -137,8 +147,8 @@ TEST_F(TracksEraser, MissingBrowsersFindNothingAndStillAdvance) {
   SetCurrentDirectoryA(old);
   EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Opera Software"));
   EXPECT_EQ(test::ValueCount(HKEY_CURRENT_USER, "Software\\Opera Software"), 0);
-  for (const char* kept : {"opera\\cookies4.dat", "opera\\global.dat", "opera\\Cache4\\opr0001.tmp",
-                           "aol\\a.arl"})
+  for (const char* kept :
+       {"opera\\cookies4.dat", "opera\\global.dat", "opera\\Cache4\\opr0001.tmp", "aol\\a.arl"})
     EXPECT_TRUE(dir.Exists(kept)) << kept;
   EXPECT_EQ(Gauge().Progress(), 100);
   EXPECT_EQ(percentages.front(), PercentageText(0));
@@ -189,14 +199,29 @@ TEST(EraseLocations, RootsSystemAndUserFoldersAreNeverSafe) {
   GetWindowsDirectoryA(windows, MAX_PATH);
   const std::string profile = SpecialFolderPath(CSIDL_PROFILE);
   ASSERT_FALSE(profile.empty());
-  const std::string unsafe[] = {
-      "C:\\", "C:", "c:\\.", "\\", "D:\\", "\\\\server\\share", "\\\\server\\share\\",
-      windows, std::string(windows) + "\\system32", std::string(windows) + "\\..",
-      SpecialFolderPath(CSIDL_PROGRAM_FILES), profile, profile + "\\", profile + "\\..",
-      SpecialFolderPath(CSIDL_DESKTOPDIRECTORY), SpecialFolderPath(CSIDL_PERSONAL),
-      SpecialFolderPath(CSIDL_MYPICTURES), SpecialFolderPath(CSIDL_APPDATA),
-      SpecialFolderPath(CSIDL_LOCAL_APPDATA), profile + "\\Downloads", "relative\\folder", "",
-      "   "};
+  const std::string unsafe[] = {"C:\\",
+                                "C:",
+                                "c:\\.",
+                                "\\",
+                                "D:\\",
+                                "\\\\server\\share",
+                                "\\\\server\\share\\",
+                                windows,
+                                std::string(windows) + "\\system32",
+                                std::string(windows) + "\\..",
+                                SpecialFolderPath(CSIDL_PROGRAM_FILES),
+                                profile,
+                                profile + "\\",
+                                profile + "\\..",
+                                SpecialFolderPath(CSIDL_DESKTOPDIRECTORY),
+                                SpecialFolderPath(CSIDL_PERSONAL),
+                                SpecialFolderPath(CSIDL_MYPICTURES),
+                                SpecialFolderPath(CSIDL_APPDATA),
+                                SpecialFolderPath(CSIDL_LOCAL_APPDATA),
+                                profile + "\\Downloads",
+                                "relative\\folder",
+                                "",
+                                "   "};
   for (const auto& location : unsafe) EXPECT_FALSE(IsSafeEraseLocation(location)) << location;
   const std::string safe[] = {SpecialFolderPath(CSIDL_APPDATA) + "\\Mozilla\\Firefox",
                               SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Temp\\x",

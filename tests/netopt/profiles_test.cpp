@@ -120,8 +120,7 @@ TEST(ConnectionProfiles, TableShape) {
   }
   EXPECT_EQ(LookupProfile(1).description,
             "For the systems which connected with Interned via Modem or ISDN.");
-  for (int unknown : {0, 5, -1, 7})
-    EXPECT_TRUE(LookupProfile(unknown).steps.empty()) << unknown;
+  for (int unknown : {0, 5, -1, 7}) EXPECT_TRUE(LookupProfile(unknown).steps.empty()) << unknown;
 }
 
 using ApplyingProfiles = RegistryTest;

@@ -25,7 +25,8 @@ class ShutdownTest : public testing::Test {
     auto& seam = Sys();
     seam.GetVersion = [] { return calls->version; };
     seam.ExitWindowsEx = [](UINT flags, DWORD reserved) {
-      calls->log.push_back("ExitWindowsEx " + std::to_string(flags) + " " + std::to_string(reserved));
+      calls->log.push_back("ExitWindowsEx " + std::to_string(flags) + " " +
+                           std::to_string(reserved));
       return calls->answer;
     };
     seam.OpenProcessToken = [](HANDLE process, DWORD access, PHANDLE token) {

@@ -72,9 +72,10 @@ TEST_F(RegistryHelpers, ReadTextTakesOnlyPlainStrings) {
   const struct {
     const char* name;
     const char* expected;
-  } cases[] = {{"yes", "yes"},        {"upper", "Yes"},  {"trailing", "yes "}, {"number", "dflt"},
-               {"expand", "dflt"},    {"multi", "dflt"},       {"empty", ""},
-               {"unterminated", "abc"}, {"embedded", "ab"},    {"missing", "dflt"}};
+  } cases[] = {{"yes", "yes"},     {"upper", "Yes"},        {"trailing", "yes "},
+               {"number", "dflt"}, {"expand", "dflt"},      {"multi", "dflt"},
+               {"empty", ""},      {"unterminated", "abc"}, {"embedded", "ab"},
+               {"missing", "dflt"}};
   for (const auto& c : cases) EXPECT_EQ(ReadText(k, c.name, "dflt"), c.expected) << c.name;
 }
 
@@ -100,8 +101,11 @@ TEST_F(RegistryHelpers, WritesStoreExactTypesAndSizes) {
     const char* name;
     DWORD type;
     size_t size;
-  } cases[] = {{"empty", REG_SZ, 1}, {"yes", REG_SZ, 4}, {"no", REG_SZ, 3},
-               {"zero", REG_DWORD, 4}, {"big", REG_DWORD, 4}};
+  } cases[] = {{"empty", REG_SZ, 1},
+               {"yes", REG_SZ, 4},
+               {"no", REG_SZ, 3},
+               {"zero", REG_DWORD, 4},
+               {"big", REG_DWORD, 4}};
   for (const auto& c : cases) {
     const auto raw = ReadRaw(HKEY_CURRENT_USER, "Software\\Out", c.name);
     ASSERT_TRUE(raw) << c.name;
@@ -127,7 +131,8 @@ TEST_F(RegistryHelpers, DeleteSubkeyTakesARootDirectly) {
   EXPECT_TRUE(DeleteSubkey(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer"));
-  EXPECT_FALSE(DeleteSubkey(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+  EXPECT_FALSE(
+      DeleteSubkey(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
 }
 
 int closes = 0;

@@ -33,15 +33,25 @@ class GaugeTest : public testing::Test {
     host_ = std::make_unique<ui::Form>("GaugeHost");
     host_->SetBounds(20, 20, 320, 90);
     const ui::ControlSpec layout[] = {
-        {.name = "Panel1", .create = ui::Make<ui::Panel>, .width = 320, .height = 90,
+        {.name = "Panel1",
+         .create = ui::Make<ui::Panel>,
+         .width = 320,
+         .height = 90,
          .color = kPanel},
-        {.name = "Gauge1", .create = ui::Make<TGauge>, .parent = "Panel1", .left = 6, .top = 56,
-         .width = 299, .height = 18, .setup = [](ui::Control& c) {
-           auto& g = static_cast<TGauge&>(c);
-           g.SetForeColor(kFore);
-           g.SetBackColor(kBack);
-           g.SetShowText(false);
-         }},
+        {.name = "Gauge1",
+         .create = ui::Make<TGauge>,
+         .parent = "Panel1",
+         .left = 6,
+         .top = 56,
+         .width = 299,
+         .height = 18,
+         .setup =
+             [](ui::Control& c) {
+               auto& g = static_cast<TGauge&>(c);
+               g.SetForeColor(kFore);
+               g.SetBackColor(kBack);
+               g.SetShowText(false);
+             }},
     };
     host_->Build(layout);
     host_->CreateForm();
@@ -126,11 +136,9 @@ TEST_F(GaugeTest, PaintsOnlyWhenTheWholePercentageChanges) {
   } cases[] = {
       {100, 40, 40, 40, false},     // its own value
       {100, 100, 150, 100, false},  // clamps to its own value
-      {100, 0, -5, 0, false},
-      {100, 40, 41, 41, true},
-      {1000, 10, 19, 19, false},  // 1 % both
-      {1000, 19, 10, 10, false},
-      {1000, 10, 20, 20, true},  // 1 % to 2 %
+      {100, 0, -5, 0, false},        {100, 40, 41, 41, true},
+      {1000, 10, 19, 19, false},                                // 1 % both
+      {1000, 19, 10, 10, false},     {1000, 10, 20, 20, true},  // 1 % to 2 %
       {1000, 999, 1000, 1000, true},
   };
   for (const auto& c : cases) {
@@ -255,8 +263,7 @@ TEST(GaugeRangeTest, RefusedRangesReportTheBoundsAndChangeNothing) {
        [](TGauge& g) { return g.SetMinValue(20); }, nullptr, 20, 100, 20},
       {"a progress in range stays", [](TGauge& g) { g.SetProgress(50); },
        [](TGauge& g) { return g.SetMaxValue(1000); }, nullptr, 0, 1000, 50},
-      {"no check while loading",
-       [](TGauge& g) { g.SetLoading(true); },
+      {"no check while loading", [](TGauge& g) { g.SetLoading(true); },
        [](TGauge& g) {
          auto first = g.SetMinValue(150);
          auto second = g.SetMaxValue(300);
@@ -286,9 +293,14 @@ TEST(GaugeRangeTest, PercentageIsRoundedTowardZeroAndZeroForAnEmptyRange) {
   const struct {
     int minValue, maxValue, progress, percent;
   } cases[] = {
-      {0, 100, 50, 50},        {0, 1000, 19, 1},      {0, 3, 2, 66},
-      {5, 5, 5, 0},            {-10, -5, -7, 60},     {-100, 100, 0, 50},
-      {-2147483647, 2147483647, 0, 50},               {INT_MIN, INT_MAX, INT_MAX, 100},
+      {0, 100, 50, 50},
+      {0, 1000, 19, 1},
+      {0, 3, 2, 66},
+      {5, 5, 5, 0},
+      {-10, -5, -7, 60},
+      {-100, 100, 0, 50},
+      {-2147483647, 2147483647, 0, 50},
+      {INT_MIN, INT_MAX, INT_MAX, 100},
       {INT_MIN, INT_MAX, INT_MIN, 0},
   };
   for (const auto& c : cases) {
@@ -308,8 +320,8 @@ TEST(GaugeRangeTest, PercentageIsRoundedTowardZeroAndZeroForAnEmptyRange) {
 TEST(GaugeRangeTest, FillLengthIsCutAtTheSpan) {
   const struct {
     int span, percent, length;
-  } cases[] = {{298, 0, 0}, {298, 1, 2}, {298, 50, 149}, {298, 99, 295}, {298, 100, 298},
-               {298, 150, 298}, {300, 100, 300}};
+  } cases[] = {{298, 0, 0},     {298, 1, 2},     {298, 50, 149}, {298, 99, 295},
+               {298, 100, 298}, {298, 150, 298}, {300, 100, 300}};
   for (const auto& c : cases)
     EXPECT_EQ(GaugeFillLength(c.span, c.percent), c.length) << c.span << " at " << c.percent;
 }

@@ -87,11 +87,14 @@ TEST(PrgWndTest, LabelsStartWithTheirTextsAndFonts) {
     const char* text;
     ui::FontSpec font;
   } cases[] = {
-      {&window.Label1(), "Network Optimization",
+      {&window.Label1(),
+       "Network Optimization",
        {.face = "Arial", .height = 16, .bold = true, .color = ui::Rgb(0, 157, 0)}},
-      {&window.Label2(), "Internet Dialup",
+      {&window.Label2(),
+       "Internet Dialup",
        {.face = "Tahoma", .height = 11, .bold = true, .color = ui::clWindowText}},
-      {&window.Label3(), "Completed 0%",
+      {&window.Label3(),
+       "Completed 0%",
        {.face = "Tahoma", .height = 11, .color = ui::clWindowText}},
   };
   for (const auto& c : cases) {

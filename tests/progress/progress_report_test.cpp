@@ -54,8 +54,8 @@ TEST(PercentageTextTest, IsCompletedColonNumberPercent) {
   const struct {
     int progress;
     const char* text;
-  } cases[] = {{0, "Completed: 0%"}, {5, "Completed: 5%"}, {40, "Completed: 40%"},
-               {100, "Completed: 100%"}};
+  } cases[] = {
+      {0, "Completed: 0%"}, {5, "Completed: 5%"}, {40, "Completed: 40%"}, {100, "Completed: 100%"}};
   for (const auto& c : cases) EXPECT_EQ(PercentageText(c.progress), c.text);
 }
 
@@ -65,8 +65,8 @@ TEST_F(ProgressReportTest, ShowingPaintsTheWholeWindowAtOnce) {
   SetLabelText(Title(), "Erasing Tracks");
   ShowProgressWindow(Window());
   // No message handled since: the showing itself painted.
-  for (const ui::Control* c : {static_cast<ui::Control*>(&Title()),
-                               static_cast<ui::Control*>(&Gauge())}) {
+  for (const ui::Control* c :
+       {static_cast<ui::Control*>(&Title()), static_cast<ui::Control*>(&Gauge())}) {
     SCOPED_TRACE(c->Name());
     EXPECT_EQ(Stale(*c), 0);
   }

@@ -37,8 +37,8 @@ class RegistryTest : public ::testing::Test {
 struct RawValue {
   DWORD type = 0;
   std::vector<BYTE> data;
-  std::string Text() const;      // the bytes up to the first NUL
-  DWORD Number() const;          // the first four bytes
+  std::string Text() const;  // the bytes up to the first NUL
+  DWORD Number() const;      // the first four bytes
 };
 std::optional<RawValue> ReadRaw(HKEY root, const std::string& path, const std::string& name);
 bool KeyExists(HKEY root, const std::string& path);

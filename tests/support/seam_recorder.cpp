@@ -25,8 +25,8 @@ int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 }
 
 HINSTANCE RecordShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show) {
-  current->launches.push_back({owner, verb ? verb : "", file ? file : "", params != nullptr,
-                               dir != nullptr, show});
+  current->launches.push_back(
+      {owner, verb ? verb : "", file ? file : "", params != nullptr, dir != nullptr, show});
   return reinterpret_cast<HINSTANCE>(42);
 }
 

@@ -101,8 +101,7 @@ bool TempFolder::MakeFolderLink(const std::string& relative, const std::string& 
   const std::string link = path_ + relative, target = path_ + targetRelative;
   if (GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   const DWORD targetAttributes = GetFileAttributesA(target.c_str());
-  if (targetAttributes == INVALID_FILE_ATTRIBUTES ||
-      !(targetAttributes & FILE_ATTRIBUTE_DIRECTORY))
+  if (targetAttributes == INVALID_FILE_ATTRIBUTES || !(targetAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
   std::string from = UnixPath(target), to = UnixPath(link);
   while (!from.empty() && from.back() == '/') from.pop_back();

@@ -36,26 +36,43 @@ class FormTest : public testing::Test {
 
 TEST_F(FormTest, BuildsFromLayoutAndPaintsGraphicChildrenOnTheirParent) {
   const ControlSpec layout[] = {
-      {.name = "Panel1", .create = Make<Panel>, .left = 0, .top = 60, .width = 200, .height = 60,
+      {.name = "Panel1",
+       .create = Make<Panel>,
+       .left = 0,
+       .top = 60,
+       .width = 200,
+       .height = 60,
        .color = Rgb(0, 0, 255)},
-      {.name = "Shape1", .create = Make<Shape>, .left = 10, .top = 10, .width = 50, .height = 40,
-       .setup = [](Control& c) {
-         auto& s = static_cast<Shape&>(c);
-         s.SetPenColor(Rgb(255, 0, 0));
-         s.SetBrushColor(Rgb(0, 255, 0));
-       }},
-      {.name = "Label1", .create = Make<Label>, .parent = "Panel1", .left = 5, .top = 5,
-       .width = 100, .height = 20, .text = "Hello",
+      {.name = "Shape1",
+       .create = Make<Shape>,
+       .left = 10,
+       .top = 10,
+       .width = 50,
+       .height = 40,
+       .setup =
+           [](Control& c) {
+             auto& s = static_cast<Shape&>(c);
+             s.SetPenColor(Rgb(255, 0, 0));
+             s.SetBrushColor(Rgb(0, 255, 0));
+           }},
+      {.name = "Label1",
+       .create = Make<Label>,
+       .parent = "Panel1",
+       .left = 5,
+       .top = 5,
+       .width = 100,
+       .height = 20,
+       .text = "Hello",
        .font = FontSpec{.face = "Arial", .height = 16, .bold = true, .color = Rgb(255, 255, 0)}},
   };
   form->Build(layout);
   form->CreateForm();
   form->Show();
   auto pixels = CaptureClient(form->Handle());
-  EXPECT_EQ(pixels->PixelRgb(100, 5), RGB(255, 255, 255));    // form colour
-  EXPECT_EQ(pixels->PixelRgb(10, 10), RGB(255, 0, 0));        // shape pen
-  EXPECT_EQ(pixels->PixelRgb(30, 30), RGB(0, 255, 0));        // shape brush
-  EXPECT_EQ(pixels->PixelRgb(150, 110), RGB(0, 0, 255));      // panel
+  EXPECT_EQ(pixels->PixelRgb(100, 5), RGB(255, 255, 255));  // form colour
+  EXPECT_EQ(pixels->PixelRgb(10, 10), RGB(255, 0, 0));      // shape pen
+  EXPECT_EQ(pixels->PixelRgb(30, 30), RGB(0, 255, 0));      // shape brush
+  EXPECT_EQ(pixels->PixelRgb(150, 110), RGB(0, 0, 255));    // panel
   // The label's text is yellow on the panel's blue, with no box of its own.
   int yellow = 0;
   for (int y = 65; y < 85; ++y)
@@ -68,10 +85,22 @@ TEST_F(FormTest, BuildsFromLayoutAndPaintsGraphicChildrenOnTheirParent) {
 
 TEST_F(FormTest, MouseGoesToTheGraphicControlUnderItWithItsShiftState) {
   const ControlSpec layout[] = {
-      {.name = "Back", .create = Make<Label>, .left = 0, .top = 0, .width = 200, .height = 120,
-       .onClick = "Clicked", .onMouseDown = "Pressed"},
-      {.name = "Front", .create = Make<Label>, .left = 50, .top = 50, .width = 20, .height = 20,
-       .onClick = "Clicked", .onMouseDown = "Pressed"},
+      {.name = "Back",
+       .create = Make<Label>,
+       .left = 0,
+       .top = 0,
+       .width = 200,
+       .height = 120,
+       .onClick = "Clicked",
+       .onMouseDown = "Pressed"},
+      {.name = "Front",
+       .create = Make<Label>,
+       .left = 50,
+       .top = 50,
+       .width = 20,
+       .height = 20,
+       .onClick = "Clicked",
+       .onMouseDown = "Pressed"},
   };
   form->Build(layout);
   form->CreateForm();
@@ -99,11 +128,27 @@ TEST_F(FormTest, MouseGoesToTheGraphicControlUnderItWithItsShiftState) {
 
 TEST_F(FormTest, CheckBoxClicksOnEveryChangeAndRadioOnlyWhenNewlySelected) {
   const ControlSpec layout[] = {
-      {.name = "Box", .create = Make<CheckBox>, .left = 0, .top = 0, .width = 100, .height = 17,
-       .text = "Box", .onClick = "Clicked"},
-      {.name = "R1", .create = Make<RadioButton>, .left = 0, .top = 20, .width = 100, .height = 17,
+      {.name = "Box",
+       .create = Make<CheckBox>,
+       .left = 0,
+       .top = 0,
+       .width = 100,
+       .height = 17,
+       .text = "Box",
        .onClick = "Clicked"},
-      {.name = "R2", .create = Make<RadioButton>, .left = 0, .top = 40, .width = 100, .height = 17,
+      {.name = "R1",
+       .create = Make<RadioButton>,
+       .left = 0,
+       .top = 20,
+       .width = 100,
+       .height = 17,
+       .onClick = "Clicked"},
+      {.name = "R2",
+       .create = Make<RadioButton>,
+       .left = 0,
+       .top = 40,
+       .width = 100,
+       .height = 17,
        .onClick = "Clicked"},
   };
   form->Build(layout);
@@ -113,7 +158,7 @@ TEST_F(FormTest, CheckBoxClicksOnEveryChangeAndRadioOnlyWhenNewlySelected) {
   auto& r1 = form->Get<RadioButton>("R1");
   auto& r2 = form->Get<RadioButton>("R2");
   box.SetChecked(true);
-  box.SetChecked(true);  // no change, no click
+  box.SetChecked(true);                        // no change, no click
   SendMessageA(box.Handle(), BM_CLICK, 0, 0);  // the user unticks it
   EXPECT_FALSE(box.Checked());
   EXPECT_EQ(SendMessageA(box.Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -128,8 +173,13 @@ TEST_F(FormTest, CheckBoxClicksOnEveryChangeAndRadioOnlyWhenNewlySelected) {
 
 TEST_F(FormTest, PageControlShowsOnlyTheActivePageWithoutAChangeEvent) {
   const ControlSpec layout[] = {
-      {.name = "Pages", .create = Make<PageControl>, .left = 0, .top = 0, .width = 100,
-       .height = 100, .onChange = "Clicked"},
+      {.name = "Pages",
+       .create = Make<PageControl>,
+       .left = 0,
+       .top = 0,
+       .width = 100,
+       .height = 100,
+       .onChange = "Clicked"},
       {.name = "Sheet1", .create = Make<TabSheet>, .parent = "Pages"},
       {.name = "Sheet2", .create = Make<TabSheet>, .parent = "Pages"},
   };

@@ -297,7 +297,9 @@ TEST_P(ActionDragTest, DownWhileHeldInsideAndOneClickOnlyOnAReleaseInside) {
         EXPECT_EQ(GetCapture(), b.Handle());
         EXPECT_TRUE(b.Pressing());
         break;
-      case Act::Move: Mouse(b, WM_MOUSEMOVE, step.x, step.y, b.Pressing() ? MK_LBUTTON : 0); break;
+      case Act::Move:
+        Mouse(b, WM_MOUSEMOVE, step.x, step.y, b.Pressing() ? MK_LBUTTON : 0);
+        break;
       case Act::Release:
         Mouse(b, WM_LBUTTONUP, step.x, step.y, 0);
         EXPECT_EQ(GetCapture(), nullptr);

@@ -276,7 +276,9 @@ Recorded Record(const RECT& r, ui::Color a, TGradientDirection direction, ui::Co
         if (pens.count(index)) pen = pens[index];
         break;
       }
-      case EMR_DELETEOBJECT: ++out.objectsDeleted; break;
+      case EMR_DELETEOBJECT:
+        ++out.objectsDeleted;
+        break;
       case EMR_ELLIPSE: {
         // The recorded box includes its right and bottom edges.
         const RECTL& box = reinterpret_cast<const EMRELLIPSE*>(record)->rclBox;

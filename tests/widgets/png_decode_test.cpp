@@ -34,7 +34,8 @@ void SetU32(Bytes& b, size_t at, uint32_t v) {
 }
 
 uint32_t GetU32(const Bytes& b, size_t at) {
-  return (uint32_t{b[at]} << 24) | (uint32_t{b[at + 1]} << 16) | (uint32_t{b[at + 2]} << 8) | b[at + 3];
+  return (uint32_t{b[at]} << 24) | (uint32_t{b[at + 1]} << 16) | (uint32_t{b[at + 2]} << 8) |
+         b[at + 3];
 }
 
 struct Chunk {
@@ -121,10 +122,14 @@ Bytes Ihdr(uint32_t w, uint32_t h, uint8_t depth, uint8_t colour_type, uint8_t i
 
 unsigned Channels(uint8_t colour_type) {
   switch (colour_type) {
-    case 2: return 3;
-    case 4: return 2;
-    case 6: return 4;
-    default: return 1;
+    case 2:
+      return 3;
+    case 4:
+      return 2;
+    case 6:
+      return 4;
+    default:
+      return 1;
   }
 }
 
@@ -191,10 +196,18 @@ Bytes Scanlines(const Image& img, bool interlaced, int filter) {
         const int c = i >= bpp ? prior[i - bpp] : 0;
         int predicted = 0;
         switch (f) {
-          case 1: predicted = a; break;
-          case 2: predicted = b; break;
-          case 3: predicted = (a + b) / 2; break;
-          case 4: predicted = PaethPredict(a, b, c); break;
+          case 1:
+            predicted = a;
+            break;
+          case 2:
+            predicted = b;
+            break;
+          case 3:
+            predicted = (a + b) / 2;
+            break;
+          case 4:
+            predicted = PaethPredict(a, b, c);
+            break;
         }
         out.push_back(static_cast<uint8_t>(raw[i] - predicted));
       }
@@ -207,8 +220,10 @@ Bytes Scanlines(const Image& img, bool interlaced, int filter) {
 
 // Builds a file around already-made scan lines, splitting the zlib stream
 // into `idat_pieces` IDAT chunks.
-Bytes PngFromScanlines(const Image& img, bool interlaced, const Bytes& lines, size_t idat_pieces = 1) {
-  std::vector<Chunk> chunks{{"IHDR", Ihdr(img.width, img.height, img.depth, img.colour_type, interlaced)}};
+Bytes PngFromScanlines(const Image& img, bool interlaced, const Bytes& lines,
+                       size_t idat_pieces = 1) {
+  std::vector<Chunk> chunks{
+      {"IHDR", Ihdr(img.width, img.height, img.depth, img.colour_type, interlaced)}};
   if (!img.palette.empty()) chunks.push_back({"PLTE", img.palette});
   if (!img.trns.empty()) chunks.push_back({"tRNS", img.trns});
   const Bytes z = Zlib(lines);
@@ -235,7 +250,9 @@ Rgba ExpectedPixel(const Image& img, uint32_t x, uint32_t y) {
     if (img.depth == 16) return static_cast<uint8_t>(v >> 8);
     return static_cast<uint8_t>(v * 255 / ((1u << img.depth) - 1));
   };
-  auto key = [&](size_t i) { return static_cast<unsigned>((img.trns[2 * i] << 8) | img.trns[2 * i + 1]); };
+  auto key = [&](size_t i) {
+    return static_cast<unsigned>((img.trns[2 * i] << 8) | img.trns[2 * i + 1]);
+  };
   switch (img.colour_type) {
     case 0: {
       const bool clear = !img.trns.empty() && s[0] == key(0);
@@ -280,16 +297,29 @@ Bytes ReadFile(const std::string& name) {
 // ---------------------------------------------------------------------------
 // Fixtures made by data/make_fixtures.sh from known formulas.
 
-enum class Pattern { kRgb, kRgba, kGrey8, kGreyAlpha8, kGreyLevels, kRgb16, kRgba16, kPalette40, kPalette11 };
+enum class Pattern {
+  kRgb,
+  kRgba,
+  kGrey8,
+  kGreyAlpha8,
+  kGreyLevels,
+  kRgb16,
+  kRgba16,
+  kPalette40,
+  kPalette11
+};
 
 // Mirrors the formulas in make_fixtures.sh.
 Rgba FormulaPixel(Pattern p, unsigned depth, uint32_t x, uint32_t y) {
   auto u8 = [](unsigned v) { return static_cast<uint8_t>(v); };
   const uint8_t alpha = u8(1 + (17 * x + 29 * y) % 255);
-  const Rgba rgb{u8((40 * x + 7 * y) % 256), u8((3 * x + 45 * y) % 256), u8((9 * x * y + 60) % 256), 255};
+  const Rgba rgb{u8((40 * x + 7 * y) % 256), u8((3 * x + 45 * y) % 256), u8((9 * x * y + 60) % 256),
+                 255};
   switch (p) {
-    case Pattern::kRgb: return rgb;
-    case Pattern::kRgba: return {rgb.r, rgb.g, rgb.b, alpha};
+    case Pattern::kRgb:
+      return rgb;
+    case Pattern::kRgba:
+      return {rgb.r, rgb.g, rgb.b, alpha};
     case Pattern::kGrey8:
     case Pattern::kGreyAlpha8: {
       const uint8_t v = u8((19 * x + 23 * y) % 256);
@@ -303,7 +333,8 @@ Rgba FormulaPixel(Pattern p, unsigned depth, uint32_t x, uint32_t y) {
     case Pattern::kRgb16:
     case Pattern::kRgba16: {
       const uint8_t a16 = u8((1 + (2311 * x + 3203 * y + 1000) % 65535) >> 8);
-      return {u8(((4099 * x + 1237 * y) % 65536) >> 8), u8(((751 * x + 9001 * y + 300) % 65536) >> 8),
+      return {u8(((4099 * x + 1237 * y) % 65536) >> 8),
+              u8(((751 * x + 9001 * y + 300) % 65536) >> 8),
               u8(((517 * x * y + 12345) % 65536) >> 8), p == Pattern::kRgb16 ? uint8_t{255} : a16};
     }
     case Pattern::kPalette40: {
@@ -374,9 +405,11 @@ TEST_P(FixtureTest, DecodesToFormulaPixels) {
       const Rgba want = FormulaPixel(f.pattern, f.depth, x, y);
       const Rgba got = PixelAt(r.image, x, y);
       // A fully transparent pixel's colour is not meaningful; the encoder may rewrite it.
-      const bool same = want.a == 0 ? got.a == 0
-                                    : want.r == got.r && want.g == got.g && want.b == got.b && want.a == got.a;
-      ASSERT_TRUE(same) << "pixel " << x << "," << y << " want " << Describe(want) << " got " << Describe(got);
+      const bool same =
+          want.a == 0 ? got.a == 0
+                      : want.r == got.r && want.g == got.g && want.b == got.b && want.a == got.a;
+      ASSERT_TRUE(same) << "pixel " << x << "," << y << " want " << Describe(want) << " got "
+                        << Describe(got);
     }
   }
 }
@@ -411,7 +444,8 @@ struct Format {
   bool with_trns;
 };
 void PrintTo(const Format& f, std::ostream* os) {
-  *os << "colour type " << int{f.colour_type} << ", depth " << int{f.depth} << (f.with_trns ? ", tRNS" : "");
+  *os << "colour type " << int{f.colour_type} << ", depth " << int{f.depth}
+      << (f.with_trns ? ", tRNS" : "");
 }
 
 Image RandomImage(const Format& f, uint32_t w, uint32_t h, uint32_t seed) {
@@ -429,7 +463,8 @@ Image RandomImage(const Format& f, uint32_t w, uint32_t h, uint32_t seed) {
     limit = entries;
     // A tRNS shorter than the palette leaves the remaining entries opaque.
     if (f.with_trns)
-      for (unsigned i = 0; i < entries / 2 + 1; ++i) img.trns.push_back(static_cast<uint8_t>(rng()));
+      for (unsigned i = 0; i < entries / 2 + 1; ++i)
+        img.trns.push_back(static_cast<uint8_t>(rng()));
   }
   img.samples.resize(size_t{w} * h * ch);
   for (uint16_t& s : img.samples) s = static_cast<uint16_t>(rng() % limit);
@@ -480,8 +515,8 @@ TEST_P(FormatTest, RoundTripsEveryFilterAndLayout) {
     const Image img = RandomImage(f, s.w, s.h, seed++);
     for (bool interlaced : {false, true}) {
       for (int filter : kFilters) {
-        SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h) + (interlaced ? " interlaced" : "") +
-                     " filter " + std::to_string(filter));
+        SCOPED_TRACE(std::to_string(s.w) + "x" + std::to_string(s.h) +
+                     (interlaced ? " interlaced" : "") + " filter " + std::to_string(filter));
         ExpectDecodesTo(Decode(EncodePng(img, interlaced, filter)), img);
       }
     }
@@ -497,18 +532,17 @@ TEST_P(FormatTest, AcceptsImageDataSplitAcrossManyIdatChunks) {
 }
 
 const Format kFormats[] = {
-    {0, 1, false}, {0, 2, false}, {0, 4, false}, {0, 8, false}, {0, 16, false},
-    {0, 1, true},  {0, 4, true},  {0, 8, true},  {0, 16, true},
-    {2, 8, false}, {2, 16, false}, {2, 8, true},  {2, 16, true},
-    {3, 1, false}, {3, 2, false}, {3, 4, false}, {3, 8, false}, {3, 2, true}, {3, 8, true},
-    {4, 8, false}, {4, 16, false},
-    {6, 8, false}, {6, 16, false},
+    {0, 1, false}, {0, 2, false}, {0, 4, false},  {0, 8, false}, {0, 16, false}, {0, 1, true},
+    {0, 4, true},  {0, 8, true},  {0, 16, true},  {2, 8, false}, {2, 16, false}, {2, 8, true},
+    {2, 16, true}, {3, 1, false}, {3, 2, false},  {3, 4, false}, {3, 8, false},  {3, 2, true},
+    {3, 8, true},  {4, 8, false}, {4, 16, false}, {6, 8, false}, {6, 16, false},
 };
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, FormatTest, testing::ValuesIn(kFormats),
                          [](const testing::TestParamInfo<Format>& info) {
                            return "type" + std::to_string(info.param.colour_type) + "_depth" +
-                                  std::to_string(info.param.depth) + (info.param.with_trns ? "_trns" : "");
+                                  std::to_string(info.param.depth) +
+                                  (info.param.with_trns ? "_trns" : "");
                          });
 
 TEST(PngDecodeTest, WritesBgraInTopDownOrder) {
@@ -560,9 +594,13 @@ TEST(PngDecodeTest, ToleratesHarmlessVariations) {
        }},
       {"ancillary chunks removed", "rgb8_interlaced.png",
        [](std::vector<Chunk>& c) {
-         std::erase_if(c, [](const Chunk& k) { return std::islower(static_cast<unsigned char>(k.type[0])); });
+         std::erase_if(
+             c, [](const Chunk& k) { return std::islower(static_cast<unsigned char>(k.type[0])); });
        }},
-      {"chunk after IEND", "grey4.png", [](std::vector<Chunk>& c) { c.push_back({"JUNK", {9}}); }},
+      {"chunk after IEND", "grey4.png",
+       [](std::vector<Chunk>& c) {
+         c.push_back({"JUNK", {9}});
+       }},
   };
   for (const TolerantCase& tc : kCases) {
     SCOPED_TRACE(tc.name);
@@ -585,7 +623,8 @@ TEST(PngDecodeTest, AcceptsMaximallyCompressedData) {
   img.colour_type = 0;
   img.samples.assign(size_t{img.width} * img.height, 0);
   const Bytes file = EncodePng(img, false, 0);
-  ASSERT_GT(size_t{img.height} * (1 + img.width) / file.size(), 900u) << "zlib did not compress as expected";
+  ASSERT_GT(size_t{img.height} * (1 + img.width) / file.size(), 900u)
+      << "zlib did not compress as expected";
   ExpectDecodesTo(Decode(file), img);
 }
 
@@ -602,7 +641,8 @@ TEST(PngDecodeTest, IgnoresBytesAfterIend) {
 // Malformed inputs: each must be refused with a recognisable reason.
 
 Bytes WithIhdr(const char* fixture, const std::function<void(Bytes&)>& change) {
-  return Edit(ReadFile(fixture), [&](std::vector<Chunk>& c) { change(c[IndexOf(c, "IHDR")].data); });
+  return Edit(ReadFile(fixture),
+              [&](std::vector<Chunk>& c) { change(c[IndexOf(c, "IHDR")].data); });
 }
 
 // Header-only file: enough to exercise IHDR checks without pixel data.
@@ -639,62 +679,141 @@ std::vector<BadCase> BadCases() {
   return {
       // Framing.
       {"EmptyFile", [] { return Bytes{}; }, "too short"},
-      {"ShorterThanSignature", [] { Bytes f = ReadFile("rgb8.png"); f.resize(7); return f; }, "too short"},
+      {"ShorterThanSignature",
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         f.resize(7);
+         return f;
+       },
+       "too short"},
       {"WrongSignature", [] { return FlipAt(ReadFile("rgb8.png"), 1); }, "bad signature"},
-      {"SignatureOnly", [] { Bytes f = ReadFile("rgb8.png"); f.resize(8); return f; }, "missing IHDR"},
+      {"SignatureOnly",
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         f.resize(8);
+         return f;
+       },
+       "missing IHDR"},
       {"CutInChunkHeader",
-       [] { Bytes f = ReadFile("rgb8.png"); f.resize(ChunkOffset(f, "IDAT") + 6); return f; }, "truncated file"},
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         f.resize(ChunkOffset(f, "IDAT") + 6);
+         return f;
+       },
+       "truncated file"},
       {"CutInIdatData",
-       [] { Bytes f = ReadFile("rgb8.png"); f.resize(ChunkOffset(f, "IDAT") + 40); return f; }, "truncated file"},
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         f.resize(ChunkOffset(f, "IDAT") + 40);
+         return f;
+       },
+       "truncated file"},
       {"CutInIdatCrc",
-       [] { Bytes f = ReadFile("rgb8.png"); f.resize(ChunkOffset(f, "IEND") - 2); return f; }, "truncated file"},
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         f.resize(ChunkOffset(f, "IEND") - 2);
+         return f;
+       },
+       "truncated file"},
       {"CutBeforeIend",
-       [] { Bytes f = ReadFile("rgb8.png"); f.resize(ChunkOffset(f, "IEND")); return f; }, "missing IEND"},
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         f.resize(ChunkOffset(f, "IEND"));
+         return f;
+       },
+       "missing IEND"},
       {"LengthJustOverLimit",
-       [] { Bytes f = ReadFile("rgb8.png"); SetU32(f, ChunkOffset(f, "IDAT"), 0x80000000u); return f; },
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         SetU32(f, ChunkOffset(f, "IDAT"), 0x80000000u);
+         return f;
+       },
        "chunk length too large"},
       {"LengthAllOnes",
-       [] { Bytes f = ReadFile("rgb8.png"); SetU32(f, ChunkOffset(f, "IHDR"), 0xFFFFFFFFu); return f; },
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         SetU32(f, ChunkOffset(f, "IHDR"), 0xFFFFFFFFu);
+         return f;
+       },
        "chunk length too large"},
       {"LengthPastEndOfFile",
-       [] { Bytes f = ReadFile("rgb8.png"); SetU32(f, ChunkOffset(f, "IDAT"), 5000); return f; }, "truncated file"},
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         SetU32(f, ChunkOffset(f, "IDAT"), 5000);
+         return f;
+       },
+       "truncated file"},
       {"InvalidChunkTypeByte",
-       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "gAMA")].type = "gA1A"; }); },
+       [] {
+         return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "gAMA")].type = "gA1A"; });
+       },
        "invalid chunk type"},
 
       // CRCs, on critical and ancillary chunks alike.
-      {"BadCrcIhdr", [] { Bytes f = ReadFile("rgb8.png"); return FlipAt(f, ChunkOffset(f, "IHDR") + 8 + 13); },
+      {"BadCrcIhdr",
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         return FlipAt(f, ChunkOffset(f, "IHDR") + 8 + 13);
+       },
        "bad CRC in IHDR chunk"},
       {"BadCrcIdat",
-       [] { Bytes f = ReadFile("rgba8.png"); return FlipAt(f, ChunkOffset(f, "IEND") - 1); },
+       [] {
+         Bytes f = ReadFile("rgba8.png");
+         return FlipAt(f, ChunkOffset(f, "IEND") - 1);
+       },
        "bad CRC in IDAT chunk"},
       {"IdatDataFlippedCrcStale",
-       [] { Bytes f = ReadFile("rgba8.png"); return FlipAt(f, ChunkOffset(f, "IDAT") + 20); },
+       [] {
+         Bytes f = ReadFile("rgba8.png");
+         return FlipAt(f, ChunkOffset(f, "IDAT") + 20);
+       },
        "bad CRC in IDAT chunk"},
       {"BadCrcAncillary",
-       [] { Bytes f = ReadFile("rgb8.png"); return FlipAt(f, ChunkOffset(f, "gAMA") + 9); }, "bad CRC in gAMA chunk"},
-      {"BadCrcIend", [] { Bytes f = ReadFile("rgb8.png"); return FlipAt(f, f.size() - 1); }, "bad CRC in IEND chunk"},
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         return FlipAt(f, ChunkOffset(f, "gAMA") + 9);
+       },
+       "bad CRC in gAMA chunk"},
+      {"BadCrcIend",
+       [] {
+         Bytes f = ReadFile("rgb8.png");
+         return FlipAt(f, f.size() - 1);
+       },
+       "bad CRC in IEND chunk"},
 
       // IHDR placement and fields.
-      {"NoIhdr", [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c.erase(c.begin()); }); }, "missing IHDR"},
+      {"NoIhdr", [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c.erase(c.begin()); }); },
+       "missing IHDR"},
       {"IhdrNotFirst",
-       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { std::swap(c[0], c[1]); }); }, "missing IHDR"},
+       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { std::swap(c[0], c[1]); }); },
+       "missing IHDR"},
       {"DuplicateIhdr",
        [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c.insert(c.begin() + 1, c[0]); }); },
        "duplicate IHDR"},
-      {"IhdrTooShort", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d.pop_back(); }); }, "bad IHDR chunk length"},
-      {"ZeroWidth", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 0, 0); }); }, "zero image width"},
-      {"ZeroHeight", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 4, 0); }); }, "zero image width"},
-      {"Width100000", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 0, 100000); }); }, "image too large"},
-      {"Height100000", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 4, 100000); }); }, "image too large"},
-      {"WidthOneOverSideLimit", [] { return HeaderOnly(kPngMaxSide + 1, 1, 8, 0); }, "image too large"},
+      {"IhdrTooShort", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d.pop_back(); }); },
+       "bad IHDR chunk length"},
+      {"ZeroWidth", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 0, 0); }); },
+       "zero image width"},
+      {"ZeroHeight", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 4, 0); }); },
+       "zero image width"},
+      {"Width100000", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 0, 100000); }); },
+       "image too large"},
+      {"Height100000", [] { return WithIhdr("rgb8.png", [](Bytes& d) { SetU32(d, 4, 100000); }); },
+       "image too large"},
+      {"WidthOneOverSideLimit", [] { return HeaderOnly(kPngMaxSide + 1, 1, 8, 0); },
+       "image too large"},
       {"WidthTopBitSet", [] { return HeaderOnly(0x80000000u, 1, 8, 0); }, "image too large"},
       {"PixelCountOverLimit", [] { return HeaderOnly(16384, 4097, 8, 0); }, "image too large"},
       // At exactly the limits the header is accepted; the file then fails for lack of data.
       {"LargestAllowedWide", [] { return HeaderOnly(16384, 4096, 8, 0); }, "missing IDAT"},
       {"LargestAllowedTall", [] { return HeaderOnly(4096, 16384, 16, 6); }, "missing IDAT"},
       {"HugeHeaderTinyData",
-       [] { return WithIhdr("grey8.png", [](Bytes& d) { SetU32(d, 0, 16384); SetU32(d, 4, 4096); }); },
+       [] {
+         return WithIhdr("grey8.png", [](Bytes& d) {
+           SetU32(d, 0, 16384);
+           SetU32(d, 4, 4096);
+         });
+       },
        "image data too short"},
       {"ColourType1", [] { return HeaderOnly(4, 4, 8, 1); }, "invalid colour type"},
       {"ColourType5", [] { return HeaderOnly(4, 4, 8, 5); }, "invalid colour type"},
@@ -705,13 +824,19 @@ std::vector<BadCase> BadCases() {
       {"PaletteDepth16", [] { return HeaderOnly(4, 4, 16, 3); }, "invalid bit depth"},
       {"GreyAlphaDepth2", [] { return HeaderOnly(4, 4, 2, 4); }, "invalid bit depth"},
       {"RgbaDepth1", [] { return HeaderOnly(4, 4, 1, 6); }, "invalid bit depth"},
-      {"CompressionMethod1", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d[10] = 1; }); }, "compression method"},
-      {"FilterMethod1", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d[11] = 1; }); }, "filter method"},
-      {"InterlaceMethod2", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d[12] = 2; }); }, "interlace method"},
+      {"CompressionMethod1", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d[10] = 1; }); },
+       "compression method"},
+      {"FilterMethod1", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d[11] = 1; }); },
+       "filter method"},
+      {"InterlaceMethod2", [] { return WithIhdr("rgb8.png", [](Bytes& d) { d[12] = 2; }); },
+       "interlace method"},
 
       // Chunk order and unknown chunks.
       {"NoIdat",
-       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c.erase(c.begin() + IndexOf(c, "IDAT")); }); },
+       [] {
+         return Edit(ReadFile("rgb8.png"),
+                     [](auto& c) { c.erase(c.begin() + IndexOf(c, "IDAT")); });
+       },
        "missing IDAT"},
       {"IdatSplitByOtherChunk",
        [] {
@@ -725,7 +850,9 @@ std::vector<BadCase> BadCases() {
        },
        "IDAT chunks not consecutive"},
       {"UnknownCriticalChunk",
-       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c.insert(c.begin() + 1, {"CRIT", {0}}); }); },
+       [] {
+         return Edit(ReadFile("rgb8.png"), [](auto& c) { c.insert(c.begin() + 1, {"CRIT", {0}}); });
+       },
        "unknown critical chunk CRIT"},
 
       // PLTE.
@@ -737,14 +864,20 @@ std::vector<BadCase> BadCases() {
        },
        "missing PLTE"},
       {"PlteLengthNotMultipleOf3",
-       [] { return Edit(ReadFile("palette4.png"), [](auto& c) { c[IndexOf(c, "PLTE")].data.pop_back(); }); },
+       [] {
+         return Edit(ReadFile("palette4.png"),
+                     [](auto& c) { c[IndexOf(c, "PLTE")].data.pop_back(); });
+       },
        "bad PLTE chunk length"},
       {"EmptyPlte",
-       [] { return Edit(ReadFile("palette4.png"), [](auto& c) { c[IndexOf(c, "PLTE")].data.clear(); }); },
+       [] {
+         return Edit(ReadFile("palette4.png"), [](auto& c) { c[IndexOf(c, "PLTE")].data.clear(); });
+       },
        "bad PLTE chunk length"},
       {"Plte257Entries",
        [] {
-         return Edit(ReadFile("palette8.png"), [](auto& c) { c[IndexOf(c, "PLTE")].data.resize(3 * 257, 7); });
+         return Edit(ReadFile("palette8.png"),
+                     [](auto& c) { c[IndexOf(c, "PLTE")].data.resize(3 * 257, 7); });
        },
        "bad PLTE chunk length"},
       {"DuplicatePlte",
@@ -757,17 +890,23 @@ std::vector<BadCase> BadCases() {
        "duplicate PLTE"},
       {"PlteAfterIdat",
        [] {
-         return Edit(ReadFile("rgb8.png"),
-                     [](auto& c) { c.insert(c.begin() + IndexOf(c, "IEND"), {"PLTE", {1, 2, 3}}); });
+         return Edit(ReadFile("rgb8.png"), [](auto& c) {
+           c.insert(c.begin() + IndexOf(c, "IEND"), {"PLTE", {1, 2, 3}});
+         });
        },
        "PLTE chunk after image data"},
       {"PlteInGreyImage",
-       [] { return Edit(ReadFile("grey8.png"), [](auto& c) { c.insert(c.begin() + 1, {"PLTE", {1, 2, 3}}); }); },
+       [] {
+         return Edit(ReadFile("grey8.png"), [](auto& c) {
+           c.insert(c.begin() + 1, {"PLTE", {1, 2, 3}});
+         });
+       },
        "PLTE chunk in greyscale image"},
       {"FixturePaletteTooShortForIndices",
        [] {
          // palette4.png uses indices 0..10; drop the last entry.
-         return Edit(ReadFile("palette4.png"), [](auto& c) { c[IndexOf(c, "PLTE")].data.resize(30); });
+         return Edit(ReadFile("palette4.png"),
+                     [](auto& c) { c[IndexOf(c, "PLTE")].data.resize(30); });
        },
        "palette index out of range"},
       {"IndexBeyondPalette",
@@ -800,18 +939,31 @@ std::vector<BadCase> BadCases() {
        },
        "bad tRNS chunk length"},
       {"TrnsWrongSizeGrey",
-       [] { return Edit(ReadFile("grey8.png"), [](auto& c) { c.insert(c.begin() + 1, {"tRNS", {0, 1, 2}}); }); },
+       [] {
+         return Edit(ReadFile("grey8.png"), [](auto& c) {
+           c.insert(c.begin() + 1, {"tRNS", {0, 1, 2}});
+         });
+       },
        "bad tRNS chunk length"},
       {"TrnsWrongSizeRgb",
-       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c.insert(c.begin() + 1, {"tRNS", {0, 1}}); }); },
+       [] {
+         return Edit(ReadFile("rgb8.png"), [](auto& c) {
+           c.insert(c.begin() + 1, {"tRNS", {0, 1}});
+         });
+       },
        "bad tRNS chunk length"},
       {"TrnsWithAlphaChannel",
-       [] { return Edit(ReadFile("rgba8.png"), [](auto& c) { c.insert(c.begin() + 1, {"tRNS", {0, 1}}); }); },
+       [] {
+         return Edit(ReadFile("rgba8.png"), [](auto& c) {
+           c.insert(c.begin() + 1, {"tRNS", {0, 1}});
+         });
+       },
        "tRNS chunk in image with alpha channel"},
       {"TrnsAfterIdat",
        [] {
-         return Edit(ReadFile("grey8.png"),
-                     [](auto& c) { c.insert(c.begin() + IndexOf(c, "IEND"), {"tRNS", {0, 1}}); });
+         return Edit(ReadFile("grey8.png"), [](auto& c) {
+           c.insert(c.begin() + IndexOf(c, "IEND"), {"tRNS", {0, 1}});
+         });
        },
        "tRNS chunk after image data"},
       {"DuplicateTrns",
@@ -825,20 +977,28 @@ std::vector<BadCase> BadCases() {
 
       // zlib stream; each with a correct CRC so only the compressed data is wrong.
       {"ZlibHeaderCorrupt",
-       [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "IDAT")].data[0] = 0x00; }); },
+       [] {
+         return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "IDAT")].data[0] = 0x00; });
+       },
        "bad zlib stream"},
       {"ZlibChecksumCorrupt",
-       [] { return Edit(ReadFile("rgba8.png"), [](auto& c) { c[IndexOf(c, "IDAT")].data.back() ^= 0x55; }); },
+       [] {
+         return Edit(ReadFile("rgba8.png"),
+                     [](auto& c) { c[IndexOf(c, "IDAT")].data.back() ^= 0x55; });
+       },
        "bad zlib stream"},
       {"ZlibReservedBlockType",
        [] {
-         return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "IDAT")].data = {0x78, 0x9c, 0x07, 0, 0}; });
+         return Edit(ReadFile("rgb8.png"), [](auto& c) {
+           c[IndexOf(c, "IDAT")].data = {0x78, 0x9c, 0x07, 0, 0};
+         });
        },
        "bad zlib stream"},
       {"ZlibPresetDictionary",
        [] {
-         return Edit(ReadFile("rgb8.png"),
-                     [](auto& c) { c[IndexOf(c, "IDAT")].data = {0x78, 0xbb, 0, 0, 0, 1, 0x03, 0x00}; });
+         return Edit(ReadFile("rgb8.png"), [](auto& c) {
+           c[IndexOf(c, "IDAT")].data = {0x78, 0xbb, 0, 0, 0, 1, 0x03, 0x00};
+         });
        },
        "bad zlib stream"},
       {"ZlibStreamCutShort",
@@ -857,7 +1017,10 @@ std::vector<BadCase> BadCases() {
          });
        },
        "incomplete zlib stream"},
-      {"EmptyIdat", [] { return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "IDAT")].data.clear(); }); },
+      {"EmptyIdat",
+       [] {
+         return Edit(ReadFile("rgb8.png"), [](auto& c) { c[IndexOf(c, "IDAT")].data.clear(); });
+       },
        "image data too short"},
 
       // Inflated data of the wrong size or content.
@@ -936,7 +1099,9 @@ TEST_P(MalformedTest, IsRefusedWithReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedTest, testing::ValuesIn(BadCases()),
-                         [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<BadCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(PngDecodeTest, NullPointerIsRefused) {
   const PngResult r = DecodePng(nullptr, 0);
