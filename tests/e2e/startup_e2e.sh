@@ -5,6 +5,7 @@
 # Usage: startup_e2e.sh <build folder>   (inside the test run's Xvfb)
 set -uo pipefail
 build=$(cd "$1" && pwd)
+src=$(cd "$(dirname "$0")/../.." && pwd)
 exe="$build/velotune.exe"
 export WINEPREFIX="$build/e2e-startup-prefix"
 export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -23,16 +24,15 @@ check() {  # check "what" condition...
   fi
 }
 
-# The unit tests' prefix is initialised already; a copy is quicker than wineboot.
-if [[ ! -f "$WINEPREFIX/.velotune-ready" ]]; then
-  rm -rf "$WINEPREFIX"
-  if [[ -f "$build/wineprefix/.velotune-ready" ]]; then
-    cp -a "$build/wineprefix" "$WINEPREFIX"
-  else
-    source "$(dirname "$0")/../../scripts/wine-env.sh"
-    export WINEPREFIX="$build/e2e-startup-prefix"
-    init_prefix
-  fi
+# A fresh copy of the unit tests' initialised prefix every run, so nothing a
+# previous run stored (settings, tweaks, profile values) leaks into this one.
+rm -rf "$WINEPREFIX"
+if [[ -f "$build/wineprefix/.velotune-ready" ]]; then
+  cp -a "$build/wineprefix" "$WINEPREFIX"
+else
+  source "$src/scripts/wine-env.sh"
+  export WINEPREFIX="$build/e2e-startup-prefix"
+  init_prefix
 fi
 
 stop_all() {
