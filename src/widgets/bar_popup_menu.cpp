@@ -20,11 +20,11 @@ void TBarPopupMenu::SetBarPicture(ui::Picture picture) {
 }
 
 HFONT TBarPopupMenu::ItemFont(bool bold) {
-  ui::FontSpec spec;
-  spec.face = "Tahoma";
-  spec.height = 11;
-  spec.bold = bold;
-  return ui::FontHandle(spec);
+  ui::FontSpec font;
+  font.face = "Tahoma";
+  font.height = 11;
+  font.bold = bold;
+  return ui::FontHandle(font);
 }
 
 int TBarPopupMenu::ItemHeight(const MenuItem& item) {
