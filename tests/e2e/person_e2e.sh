@@ -51,9 +51,17 @@ main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head
 any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
 shown() { [[ -n "$(main_window)" ]]; }
 hidden() { [[ -z "$(main_window)" && -n "$(any_window)" ]]; }
+# Copies of the program in this prefix only: other Wine prefixes on the
+# machine may run it too.
+our_pids() {
+  local pid
+  for pid in $(pgrep -f 'velotune\.exe'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
 gone() {
   for _ in $(seq 1 50); do
-    pgrep -f 'velotune\.exe' >/dev/null || return 0
+    [[ -z "$(our_pids)" ]] && return 0
     sleep 0.1
   done
   return 1

@@ -42,7 +42,15 @@ stop_all() {
 
 main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
 any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
-running_copies() { pgrep -f 'velotune\.exe' | wc -l; }
+# Copies of the program in this prefix only: other Wine prefixes on the
+# machine may run it too.
+our_pids() {
+  local pid
+  for pid in $(pgrep -f 'velotune\.exe'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+}
+running_copies() { our_pids | wc -l; }
 
 # Waits until the program has made its main window (shown or not).
 wait_started() {
