@@ -7,71 +7,19 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "$0")/../.." && pwd)
-exe="$build/velotune.exe"
 poke="$build/e2e/tray_poke.exe"
 docs="$src/docs"
-export WINEPREFIX="$build/e2e-person-prefix"
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 shots="$build/e2e-shots"
 mkdir -p "$shots" "$docs"
-passed=0
-failed=0
-
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $what"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $what"
-  fi
-}
-
-# A fresh copy of the unit tests' initialised prefix every run, so nothing a
-# previous run stored (settings, tweaks, profile values) leaks into this one.
-rm -rf "$WINEPREFIX"
-if [[ -f "$build/wineprefix/.velotune-ready" ]]; then
-  cp -a "$build/wineprefix" "$WINEPREFIX"
-else
-  source "$src/scripts/wine-env.sh"
-  export WINEPREFIX="$build/e2e-person-prefix"
-  init_prefix
-fi
+prefix_name=e2e-person-prefix
+source "$src/tests/e2e/e2e_common.sh"
 
 X0=237 Y0=197            # the window's place on the 1024 x 768 screen
 PX=$((X0 + 152)) PY=$((Y0 + 54))  # the pages' top-left
 
-stop_all() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-}
-main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
-any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
-shown() { [[ -n "$(main_window)" ]]; }
-hidden() { [[ -z "$(main_window)" && -n "$(any_window)" ]]; }
-# Copies of the program in this prefix only: other Wine prefixes on the
-# machine may run it too.
-our_pids() {
-  local pid
-  for pid in $(pgrep -f 'velotune\.exe'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
-  done
-}
 gone() {
   for _ in $(seq 1 50); do
     [[ -z "$(our_pids)" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-start() {
-  stop_all
-  (cd "$build" && wine "$exe" "$@" >/dev/null 2>&1 &)
-  for _ in $(seq 1 100); do
-    [[ -n "$(any_window)" ]] && { sleep 0.7; return 0; }
     sleep 0.1
   done
   return 1
@@ -346,5 +294,4 @@ rm -rf "$scratch"
 for picture in page-network page-eraser page-enhancements page-about progress tray-menu; do
   [[ -f "$shots/$picture.png" ]] && cp "$shots/$picture.png" "$docs/$picture.png"
 done
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+finish

@@ -6,66 +6,10 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "$0")/../.." && pwd)
-exe="$build/velotune.exe"
-export WINEPREFIX="$build/e2e-startup-prefix"
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-passed=0
-failed=0
+prefix_name=e2e-startup-prefix
+source "$src/tests/e2e/e2e_common.sh"
 
-check() {  # check "what" condition...
-  local what=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok      $what"
-  else
-    failed=$((failed + 1))
-    echo "FAILED  $what"
-  fi
-}
-
-# A fresh copy of the unit tests' initialised prefix every run, so nothing a
-# previous run stored (settings, tweaks, profile values) leaks into this one.
-rm -rf "$WINEPREFIX"
-if [[ -f "$build/wineprefix/.velotune-ready" ]]; then
-  cp -a "$build/wineprefix" "$WINEPREFIX"
-else
-  source "$src/scripts/wine-env.sh"
-  export WINEPREFIX="$build/e2e-startup-prefix"
-  init_prefix
-fi
-
-stop_all() {
-  wineserver -k 2>/dev/null
-  wineserver -w 2>/dev/null
-}
-
-main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
-any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
-# Copies of the program in this prefix only: other Wine prefixes on the
-# machine may run it too.
-our_pids() {
-  local pid
-  for pid in $(pgrep -f 'velotune\.exe'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
-  done
-}
 running_copies() { our_pids | wc -l; }
-
-# Waits until the program has made its main window (shown or not).
-wait_started() {
-  for _ in $(seq 1 100); do
-    [[ -n "$(any_window)" ]] && { sleep 0.5; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
-start() {
-  stop_all
-  (cd "$build" && wine "$exe" "$@" >/dev/null 2>&1 &)
-  wait_started
-}
 
 # Starts with a Windows command line as written, quotes and all: Wine would
 # escape quotes given on its own command line, a batch file's line it keeps.
@@ -78,8 +22,6 @@ start_line() {
   wait_started
 }
 
-shown() { [[ -n "$(main_window)" ]]; }
-hidden() { [[ -z "$(main_window)" && -n "$(any_window)" ]]; }
 
 geometry_is() {  # x y w h
   local id g
@@ -136,5 +78,4 @@ count=$(running_copies)
 check "twenty copies together leave exactly one (found $count)" test "$count" -eq 1
 
 stop_all
-echo "$passed passed, $failed failed"
-[[ $failed -eq 0 ]]
+finish
