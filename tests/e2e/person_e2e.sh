@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Uses the built program as a person would, in its own Wine prefix on the
 # virtual display: real clicks and keys, the tray icon's messages, and the
-# results read from outside (registry, files, windows). Saves the screenshots
-# the README shows into docs/.
+# results read from outside (registry, files, windows). With
+# VELOTUNE_UPDATE_DOCS=1 it also saves the README's screenshots into docs/.
 # Usage: person_e2e.sh <build folder>   (inside the test run's Xvfb)
 set -uo pipefail
 build=$(cd "$1" && pwd)
@@ -290,8 +290,9 @@ check "Exit ends the program" menu_until "x" gone
 
 stop_all
 rm -rf "$scratch"
-# The pictures the README shows.
-for picture in page-network page-eraser page-enhancements page-about progress tray-menu; do
+# The pictures the README shows: refreshed in docs/ on request only, so a test
+# run leaves the source tree as it was.
+[[ "${VELOTUNE_UPDATE_DOCS:-}" == 1 ]] && for picture in page-network page-eraser page-enhancements page-about progress tray-menu; do
   [[ -f "$shots/$picture.png" ]] && cp "$shots/$picture.png" "$docs/$picture.png"
 done
 finish
