@@ -5,10 +5,13 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/wine-env.sh"
 cd "$root"
+# The prefix is made without Wine's HTML engine (no install prompts); the
+# program itself keeps it, so "Help Contents" opens in Wine's help viewer.
+run_overrides="mscoree="
 
 if [[ -n "${DISPLAY:-}" && -z "${VELOTUNE_IN_XVFB:-}" ]] && xdpyinfo >/dev/null 2>&1; then
   init_prefix
-  exec wine "$build/velotune.exe" "$@"
+  WINEDLLOVERRIDES=$run_overrides exec wine "$build/velotune.exe" "$@"
 fi
 
 if [[ -z "${VELOTUNE_IN_XVFB:-}" ]]; then
@@ -17,7 +20,7 @@ fi
 
 wineserver -k 2>/dev/null || true
 init_prefix
-wine "$build/velotune.exe" "$@" &
+WINEDLLOVERRIDES=$run_overrides wine "$build/velotune.exe" "$@" &
 app=$!
 # Up means a visible Velotune window, or the program already ended.
 for _ in $(seq 1 60); do
