@@ -41,14 +41,15 @@ int main(int argc, char** argv) {
   const std::string mode = argv[1], folder = argv[2];
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
+  bool ok = true;
   QueryPerformanceCounter(&start);
   if (mode == "ours")
-    velotune::RemoveFolderContents(folder);
+    ok = velotune::RemoveFolderContents(folder);
   else if (mode == "minimal")
     MinimalRemove(folder);
   else
     return 2;
   QueryPerformanceCounter(&end);
   std::printf("%.1f\n", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
-  return 0;
+  return ok ? 0 : 1;
 }

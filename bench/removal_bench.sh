@@ -1,31 +1,50 @@
 #!/usr/bin/env bash
 # The eraser's RemoveFolderContents against a minimal FindFirstFile/DeleteFile/
 # RemoveDirectory loop under the same Wine, and against native rm -rf, on
-# fresh trees of 20,000 small files in 200 folders. Alternating order, a sync
+# fresh trees of 20,000 small files in 200 folders. Rotating order, a sync
 # after every generation, medians and ratios.
 # Usage: bash bench/removal_bench.sh [rounds]   (default 5)
 set -euo pipefail
 rounds=${1:-5}
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2; exit 2; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 export VELOTUNE_BUILD=${VELOTUNE_BUILD:-build}
 build="$root/$VELOTUNE_BUILD"
+exe="$build/bench/removal_bench.exe"
 
 if [[ -z "${VELOTUNE_IN_XVFB:-}" ]]; then
   cmake --build "$build" --target removal_bench >/dev/null
-  exec env VELOTUNE_IN_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
+  exec env VELOTUNE_IN_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$@"
 fi
 source "$root/scripts/wine-env.sh"
 init_prefix
 
-scratch="$build/bench-scratch"
+# Everything this script deletes lies below this fresh folder; Wine reaches it
+# through Z:.
+scratch=$(mktemp -d /tmp/velotune-bench.XXXXXX)
 tree="$scratch/tree"
 canary="$scratch/canary.txt"
-rm -rf "$scratch"
-mkdir -p "$scratch"
-echo keep >"$canary"
+wintree="Z:$(tr / '\\' <<<"$tree")"
+
+remove_below_scratch() {
+  case $1 in
+    "$scratch"/?*) rm -rf -- "$1" ;;
+    *) echo "refusing to delete $1" >&2; exit 1 ;;
+  esac
+}
+cleanup() {
+  # After a failure a Wine process could still be deleting in the scratch
+  # folder; after success none is left, and the prefix may be shared.
+  (($? == 0)) || wineserver -k 2>/dev/null || true
+  case $scratch in /tmp/velotune-bench.?*) rm -rf -- "$scratch" ;; esac
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+echo "keep me" >"$canary"
 
 generate() {
-  rm -rf "$tree"
+  [[ ! -e $tree ]] || remove_below_scratch "$tree"
   python3 - "$tree" <<'PY'
 import os, sys
 root = sys.argv[1]
@@ -41,27 +60,30 @@ PY
   sync
 }
 
-count_files() { find "$tree" -type f 2>/dev/null | wc -l; }
+# Entries below the tree's root: 20 + 200 folders and 20,000 files (the Windows
+# routines leave the root itself).
+count_entries() { find "$tree" -mindepth 1 2>/dev/null | wc -l; }
 
-wintree="Z:$(echo "$tree" | tr / '\\')"
-declare -A times
+declare -A times round_times
 run() {
   local method=$1 ms
   generate
-  [[ $(count_files) -eq 20000 ]] || { echo "generation failed"; exit 1; }
+  [[ $(count_entries) -eq 20220 ]] || { echo "generation failed" >&2; exit 1; }
   case $method in
-    ours | minimal) ms=$(wine "$build/bench/removal_bench.exe" "$method" "$wintree" | tr -d '\r') ;;
+    ours | minimal) ms=$(wine "$exe" "$method" "$wintree" | tr -d '\r') ;;
     rm)
       local t0 t1
       t0=$(date +%s%N)
-      rm -rf "$tree"
+      rm -rf -- "$tree"
       t1=$(date +%s%N)
       ms=$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.1f", (b - a) / 1e6 }')
       ;;
   esac
-  [[ $(count_files) -eq 0 ]] || { echo "$method left files behind"; exit 1; }
-  [[ -f "$canary" ]] || { echo "the canary is gone"; exit 1; }
+  [[ $ms =~ ^[0-9]+(\.[0-9]+)?$ ]] || { echo "$method gave no time: '$ms'" >&2; exit 1; }
+  [[ $(count_entries) -eq 0 ]] || { echo "$method left entries behind" >&2; exit 1; }
+  [[ $(cat "$canary" 2>/dev/null) == "keep me" ]] || { echo "the canary is gone" >&2; exit 1; }
   times[$method]+="$ms "
+  round_times[$method,$r]=$ms
 }
 
 methods=(ours minimal rm)
@@ -69,16 +91,23 @@ for ((r = 0; r < rounds; ++r)); do
   # Rotate the order every round so no method always runs first.
   for ((i = 0; i < 3; ++i)); do run "${methods[(r + i) % 3]}"; done
 done
-wineserver -k 2>/dev/null || true
-rm -rf "$scratch"
 
-median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-echo "rounds: $rounds (20,000 files of 100 bytes in 200 folders, fresh tree each run)"
+median() {
+  tr ' ' '\n' | grep -v '^$' | sort -g |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+echo "rounds: $rounds (20,000 files of 100 bytes in 20 x 10 folders, fresh tree each run)"
 for m in "${methods[@]}"; do
-  printf '%-8s median %8.1f ms   runs: %s\n' "$m" "$(echo "${times[$m]}" | median)" "${times[$m]}"
+  printf '%-8s median %8.1f ms   runs: %s\n' "$m" "$(median <<<"${times[$m]}")" "${times[$m]}"
 done
-o=$(echo "${times[ours]}" | median)
-n=$(echo "${times[minimal]}" | median)
-x=$(echo "${times[rm]}" | median)
+o=$(median <<<"${times[ours]}")
+n=$(median <<<"${times[minimal]}")
+x=$(median <<<"${times[rm]}")
 awk -v o="$o" -v n="$n" -v x="$x" \
   'BEGIN { printf "ours / minimal: %.2f   ours / rm -rf: %.2f   minimal / rm -rf: %.2f\n", o / n, o / x, n / x }'
+# Runs of the same round are close in time, so their ratio shrugs off slow
+# swings in the machine's load better than a ratio of medians does.
+paired=$(for ((r = 0; r < rounds; ++r)); do
+  awk -v o="${round_times[ours,$r]}" -v n="${round_times[minimal,$r]}" 'BEGIN { printf "%.2f ", o / n }'
+done)
+printf 'ours / minimal per round: median %.2f   rounds: %s\n' "$(median <<<"$paired")" "$paired"
