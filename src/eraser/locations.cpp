@@ -57,9 +57,6 @@ std::vector<std::string> ProtectedFolders() {
     const std::string full = FullFolder(path);
     if (!full.empty()) folders.push_back(full);
   };
-  char buffer[MAX_PATH + 1] = {};
-  if (GetWindowsDirectoryA(buffer, MAX_PATH)) add(buffer);
-  if (GetSystemDirectoryA(buffer, MAX_PATH)) add(buffer);
   for (int csidl : {CSIDL_WINDOWS, CSIDL_SYSTEM, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
                     CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY,
                     CSIDL_PERSONAL, CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_APPDATA,
