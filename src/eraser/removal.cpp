@@ -10,8 +10,6 @@
 namespace velotune {
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
 // One pass of either routine; `removeFolders` is false for the .arl mask.
 bool RemoveEntries(const std::string& name, const char* mask, bool removeFolders) {
   try {
@@ -61,15 +59,6 @@ bool RemoveEntries(const std::string& name, const char* mask, bool removeFolders
 }
 
 }  // namespace
-
-std::string NormalizeFolderName(const std::string& name) {
-  size_t first = 0, last = name.size();
-  while (first < last && IsBlank(name[first])) ++first;
-  while (last > first && IsBlank(name[last - 1])) --last;
-  std::string folder = name.substr(first, last - first);
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
 
 bool RemoveFolderContents(const std::string& folder) { return RemoveEntries(folder, "*.*", true); }
 

@@ -3,11 +3,9 @@
 // passed over; what cannot be deleted stays.
 #include <string>
 
-namespace velotune {
+#include "eraser/folder_name.h"
 
-// Without blanks or control characters at either end, and ending with a
-// backslash unless empty.
-std::string NormalizeFolderName(const std::string& name);
+namespace velotune {
 
 // Deletes every file and sub-folder below the folder, bottom-up. The folder
 // itself stays, or goes when it was empty. Names starting with a full stop
