@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The eraser's RemoveFolderContents against a minimal FindFirstFile/DeleteFile/
-# RemoveDirectory loop under the same Wine, and against native rm -rf, on
+# RemoveDirectory loop (ANSI, and wide on "\\?\" paths) under the same Wine,
+# and against native rm -rf, on
 # fresh trees of 20,000 small files in 200 folders. Rotating order, a sync
 # after every generation, medians and ratios.
 # Usage: bash bench/removal_bench.sh [rounds]   (default 5)
@@ -70,7 +71,7 @@ run() {
   generate
   [[ $(count_entries) -eq 20220 ]] || { echo "generation failed" >&2; exit 1; }
   case $method in
-    ours | minimal) ms=$(wine "$exe" "$method" "$wintree" | tr -d '\r') ;;
+    ours | minimal | minimal-wide) ms=$(wine "$exe" "$method" "$wintree" | tr -d '\r') ;;
     rm)
       local t0 t1
       t0=$(date +%s%N)
@@ -86,10 +87,10 @@ run() {
   round_times[$method,$r]=$ms
 }
 
-methods=(ours minimal rm)
+methods=(ours minimal minimal-wide rm)
 for ((r = 0; r < rounds; ++r)); do
   # Rotate the order every round so no method always runs first.
-  for ((i = 0; i < 3; ++i)); do run "${methods[(r + i) % 3]}"; done
+  for ((i = 0; i < 4; ++i)); do run "${methods[(r + i) % 4]}"; done
 done
 
 median() {
@@ -98,16 +99,20 @@ median() {
 }
 echo "rounds: $rounds (20,000 files of 100 bytes in 20 x 10 folders, fresh tree each run)"
 for m in "${methods[@]}"; do
-  printf '%-8s median %8.1f ms   runs: %s\n' "$m" "$(median <<<"${times[$m]}")" "${times[$m]}"
+  printf '%-13s median %8.1f ms   runs: %s\n' "$m" "$(median <<<"${times[$m]}")" "${times[$m]}"
 done
 o=$(median <<<"${times[ours]}")
 n=$(median <<<"${times[minimal]}")
+w=$(median <<<"${times[minimal-wide]}")
 x=$(median <<<"${times[rm]}")
-awk -v o="$o" -v n="$n" -v x="$x" \
-  'BEGIN { printf "ours / minimal: %.2f   ours / rm -rf: %.2f   minimal / rm -rf: %.2f\n", o / n, o / x, n / x }'
+awk -v o="$o" -v n="$n" -v w="$w" -v x="$x" 'BEGIN {
+  printf "ours / minimal: %.2f   ours / minimal-wide: %.2f   ours / rm -rf: %.2f   minimal / rm -rf: %.2f\n",
+         o / n, o / w, o / x, n / x }'
 # Runs of the same round are close in time, so their ratio shrugs off slow
 # swings in the machine's load better than a ratio of medians does.
-paired=$(for ((r = 0; r < rounds; ++r)); do
-  awk -v o="${round_times[ours,$r]}" -v n="${round_times[minimal,$r]}" 'BEGIN { printf "%.2f ", o / n }'
-done)
-printf 'ours / minimal per round: median %.2f   rounds: %s\n' "$(median <<<"$paired")" "$paired"
+for base in minimal minimal-wide; do
+  paired=$(for ((r = 0; r < rounds; ++r)); do
+    awk -v o="${round_times[ours,$r]}" -v n="${round_times[$base,$r]}" 'BEGIN { printf "%.2f ", o / n }'
+  done)
+  printf 'ours / %s per round: median %.2f   rounds: %s\n' "$base" "$(median <<<"$paired")" "$paired"
+done

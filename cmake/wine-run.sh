@@ -5,5 +5,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$here/${VELOTUNE_BUILD:-build}/wineprefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine maps file names through the locale: only UTF-8 keeps every name intact.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 exec wine "$@"

@@ -4,6 +4,8 @@ build="$root/${VELOTUNE_BUILD:-build}"
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
+# Wine maps file names through the locale: only UTF-8 keeps every name intact.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Initialises the prefix once; needs a display, so call it inside Xvfb.
@@ -21,5 +23,20 @@ init_prefix() {
   # waits two seconds for one whenever a window is hidden or destroyed.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   wineserver -w
+  unlink_home_folders
   touch "$WINEPREFIX/.velotune-ready"
+}
+
+# Wine links the profile's Desktop, Documents and the like to $HOME: real
+# folders of the prefix instead, so nothing run in it reaches the host's files.
+unlink_home_folders() {
+  local user dir
+  for user in "$WINEPREFIX"/drive_c/users/*; do
+    for dir in Desktop Documents Downloads Music Pictures Videos Templates; do
+      if [[ -L "$user/$dir" ]]; then
+        rm -f -- "$user/$dir"
+        mkdir -p -- "$user/$dir"
+      fi
+    done
+  done
 }

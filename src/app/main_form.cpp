@@ -14,6 +14,7 @@
 #include "platform/folders.h"
 #include "platform/settings.h"
 #include "platform/system_seam.h"
+#include "platform/text.h"
 #include "progress/prg_wnd.h"
 #include "progress/progress_report.h"
 #include "tray/tray_icon.h"
@@ -125,7 +126,7 @@ void TForm1::Exit1Click() { Close(); }
 void TForm1::OpenBesideProgram(const char* fileName, const char* missingText) {
   const std::string path = (filesFolder_.empty() ? ProgramFolder() : filesFolder_) + fileName;
   if (FileExists(path))
-    Sys().ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOW);
+    Sys().ShellExecuteW(Handle(), L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOW);
   else
     Sys().MessageBoxA(Handle(), missingText, "Velotune", MB_OK | MB_ICONWARNING);
 }
@@ -140,11 +141,11 @@ void TForm1::HelpContents1Click() {
 
 void TForm1::Label22Click(ui::Control&) {
   const std::string mail = std::string("mailto:") + kSupportAddress + "?subject=Velotune%202.0";
-  Sys().ShellExecuteA(Handle(), "open", mail.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  Sys().ShellExecuteW(Handle(), L"open", Widen(mail).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TForm1::Label23Click(ui::Control&) {
-  Sys().ShellExecuteA(Handle(), "open", webSite_.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  Sys().ShellExecuteW(Handle(), L"open", Widen(webSite_).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 ui::RadioButton& TForm1::ProfileButton(int n) const {

@@ -6,52 +6,80 @@
 
 #include "platform/folders.h"
 #include "platform/system_seam.h"
+#include "platform/text.h"
 
 namespace velotune {
 namespace {
 
-// One pass of either routine; `removeFolders` is false for the .arl mask.
-bool RemoveEntries(const std::string& name, const char* mask, bool removeFolders) {
+// `path` is what the file calls take, `expected` what the entry's handle
+// must report as its name for it to be this entry and not a link's target.
+bool DeleteIfItself(const std::wstring& path, const std::wstring& expected) {
+  const UniqueFile entry = OpenEntry(path, DELETE);
+  return entry && IsItself(entry, expected) && DeleteOnClose(entry);
+}
+
+std::wstring WithoutBackslash(const std::wstring& folder) {
+  return folder.substr(0, folder.size() - 1);
+}
+
+// One folder of either routine; `removeFolders` is false for the .arl mask.
+// `path` and `expected` end with a backslash; both grow while an entry is
+// handled and are given back as they came.
+bool RemoveEntries(std::wstring& path, std::wstring& expected, const wchar_t* mask,
+                   bool removeFolders, bool& hadEntries) {
+  const size_t pathLength = path.size(), expectedLength = expected.size();
   try {
-    const std::string folder = NormalizeFolderName(name);
-    // An empty name would mean the current folder.
-    if (folder.empty()) return true;
-    // A folder that is itself a link is never entered either. Asked with its
-    // trailing backslash, the system would answer for the link's target.
-    const std::string bare = folder.size() > 1 && folder[folder.size() - 2] != ':'
-                                 ? folder.substr(0, folder.size() - 1)
-                                 : folder;
-    const DWORD attributes = GetFileAttributesA(bare.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return true;
     EnumerateFolder search;
     FolderEntry entry;
-    bool emptyAtStart = true;
-    for (DWORD status = search.First(folder + mask, kFilterAll, entry); status == 0;
+    for (DWORD status = search.First(path + mask, kFilterAll, entry); status == 0;
          status = search.Next(entry)) {
-      // The folder itself is removed below, once the listing is closed, if it
-      // held nothing; its parent is never ours to remove.
-      if (entry.name == "." || entry.name == "..") continue;
-      emptyAtStart = false;
-      const std::string path = folder + entry.name;
-      if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        // A junction or link: it may go, what it points to is never touched.
-        if (removeFolders && (entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
-          RemoveDirectoryA(path.c_str());
-        continue;
-      }
-      // A file holds nothing to enter and no folder can be deleted as a file, so
-      // the attributes spare the calls that could only fail.
+      // The folder itself is handled by the caller; its parent is never ours.
+      if (entry.name == L"." || entry.name == L"..") continue;
+      hadEntries = true;
+      // A link, junction or mount point is left as it is, and so is all it leads to.
+      if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+      path += entry.name;
+      expected += entry.name;
       if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        continue;
+        DeleteIfItself(path, expected);
+      } else if (entry.name[0] == L'.') {
+        if (removeFolders) DeleteIfItself(path, expected);  // goes only when empty
+      } else if (IsItself(OpenEntry(path, 0), expected)) {
+        // No handle stays open meanwhile: one with delete access would keep
+        // the folder's own listing from opening.
+        path += L'\\';
+        expected += L'\\';
+        bool innerEntries = false;
+        RemoveEntries(path, expected, mask, removeFolders, innerEntries);
+        path.pop_back();
+        expected.pop_back();
+        // A folder that still holds something stays.
+        if (removeFolders) DeleteIfItself(path, expected);
       }
-      if (entry.name[0] != '.') RemoveEntries(path, mask, removeFolders);
-      if (removeFolders) RemoveDirectoryA(path.c_str());
+      path.resize(pathLength);
+      expected.resize(expectedLength);
     }
-    search.Close();
-    if (removeFolders && emptyAtStart) RemoveDirectoryA(folder.c_str());
     return true;
+  } catch (const std::exception& failure) {
+    path.resize(pathLength);
+    expected.resize(expectedLength);
+    Sys().MessageBoxA(nullptr, failure.what(), "Error", MB_OK | MB_ICONERROR);
+    return false;
+  }
+}
+
+bool RemoveTree(const EraseGuard& guard, const std::string& folder, const wchar_t* mask,
+                bool removeFolders) {
+  try {
+    const auto top = guard.Open(folder);
+    if (!top) return true;  // nothing there that may be touched
+    std::wstring path = top->path, expected = top->volumePath;
+    bool hadEntries = false;
+    const bool completed = RemoveEntries(path, expected, mask, removeFolders, hadEntries);
+    // A folder that was empty from the start goes, as its own "." entry would take it.
+    if (removeFolders && !hadEntries)
+      DeleteIfItself(WithoutBackslash(top->path), WithoutBackslash(top->volumePath));
+    return completed;
   } catch (const std::exception& failure) {
     Sys().MessageBoxA(nullptr, failure.what(), "Error", MB_OK | MB_ICONERROR);
     return false;
@@ -60,8 +88,25 @@ bool RemoveEntries(const std::string& name, const char* mask, bool removeFolders
 
 }  // namespace
 
-bool RemoveFolderContents(const std::string& folder) { return RemoveEntries(folder, "*.*", true); }
+bool RemoveFolderContents(const EraseGuard& guard, const std::string& folder) {
+  return RemoveTree(guard, folder, L"*.*", true);
+}
 
-bool RemoveArlFiles(const std::string& folder) { return RemoveEntries(folder, "*.arl", false); }
+bool RemoveArlFiles(const EraseGuard& guard, const std::string& folder) {
+  return RemoveTree(guard, folder, L"*.arl", false);
+}
+
+void EraseFile(const EraseGuard& guard, const std::string& folder, const std::string& name) {
+  const auto where = guard.Open(folder);
+  if (!where || name.empty() || name.find_first_of("\\/*?") != std::string::npos) return;
+  // The listing gives the name as the file system spells it, which is what
+  // the handle will report, and tells a link from a file.
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((where->path + Widen(name)).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  FindClose(find);
+  if (data.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return;
+  DeleteIfItself(where->path + data.cFileName, where->volumePath + data.cFileName);
+}
 
 }  // namespace velotune

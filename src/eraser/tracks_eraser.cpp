@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <functional>
 
-#include "eraser/locations.h"
+#include "eraser/erase_guard.h"
 #include "eraser/removal.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
@@ -32,7 +34,7 @@ int SelectedEraseSteps(const EraseChoices& boxes) {
 }
 
 void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                     const EraseChoices& boxes, const std::vector<std::string>* guardedFolders) {
+                     const EraseChoices& boxes, const std::vector<std::string>& extraGuarded) {
   SeedRunPauses();
   const int steps = SelectedEraseSteps(boxes);
   if (steps == 0) return;
@@ -45,10 +47,11 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
     SetLabelText(detail, text);
     UpdateLabel(detail);
   };
-  // Every piece of work checks its location first: an empty, relative or
-  // protected location is passed over, and the gauge advances all the same.
-  const std::vector<std::string> guarded = guardedFolders ? *guardedFolders : ProtectedFolders();
-  auto safe = [&](const std::string& location) { return IsSafeEraseLocation(location, guarded); };
+  // Every piece of work checks its location first: an empty, relative,
+  // missing or guarded location is passed over, and the gauge advances all
+  // the same.
+  const EraseGuard guard = EraseGuard::ForThisUser(extraGuarded);
+  auto safe = [&](const std::string& location) { return guard.Allows(location); };
 
   showProgress();
   std::string location = FirefoxProfileFolder();
@@ -60,24 +63,31 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
   const Step plan[] = {
       {0, "Erasing FireFox Cookie Files...",
        [&] {
-         if (safe(location)) DeleteFileUnlessLink(location + "cookies.txt");
+         if (!safe(location)) return;
+         for (const char* file : kFirefoxCookieFiles) EraseFile(guard, location, file);
        }},
       {1, "Erasing FireFox Cache Information...",
        [&] {
-         if (safe(location)) RemoveFolderContents(location + "Cache\\");
+         if (!safe(location)) return;
+         RemoveFolderContents(guard, location + "Cache\\");
+         // Newer versions keep the disk cache beside the profile's twin in
+         // the local application data folder.
+         const std::string twin = FirefoxLocalTwin(location, SpecialFolderPath(CSIDL_APPDATA),
+                                                   SpecialFolderPath(CSIDL_LOCAL_APPDATA));
+         if (!twin.empty()) RemoveFolderContents(guard, twin + "cache2\\");
        }},
       {2, "Erasing Internet Explorer Cookies...",
        [&] {
          location = ReadLocation(HKEY_CURRENT_USER, kShellFolders, "Cookies");
-         if (safe(location)) RemoveFolderContents(location);
+         if (safe(location)) RemoveFolderContents(guard, location);
        }},
       {3, kIeCacheText,
        [&] {
          location = ReadLocation(HKEY_CURRENT_USER, kShellFolders, "Cache");
-         if (safe(location)) RemoveFolderContents(location);
+         if (safe(location)) RemoveFolderContents(guard, location);
          announce("Erasing Internet Explorer History...");
          location = ReadLocation(HKEY_CURRENT_USER, kShellFolders, "History");
-         if (safe(location)) RemoveFolderContents(location);
+         if (safe(location)) RemoveFolderContents(guard, location);
        }},
       {4, "Erasing Internet Explorer Typed URL List...",
        [&] {
@@ -86,19 +96,19 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
       {5, "Erasing Opera Internet Cookie Files...",
        [&] {
          location = ReadLocation(HKEY_CURRENT_USER, kOpera, "Last Directory");
-         if (safe(location)) DeleteFileUnlessLink(location + "\\cookies4.dat");
+         if (safe(location)) EraseFile(guard, location, "cookies4.dat");
        }},
       {6, "Erasing Opera Cache Information...",
        [&] {
          location = ReadLocation(HKEY_CURRENT_USER, kOpera, "Last Directory");
          if (!safe(location)) return;
-         RemoveFolderContents(location + "\\Cache4");
-         DeleteFileUnlessLink(location + "\\global.dat");
+         RemoveFolderContents(guard, location + "\\Cache4");
+         EraseFile(guard, location, "global.dat");
        }},
       {7, "Erasing America Online Cache Files...",
        [&] {
          location = ReadLocation(HKEY_LOCAL_MACHINE, kAol, "AppPath");
-         if (safe(location)) RemoveArlFiles(location);
+         if (safe(location)) RemoveArlFiles(guard, location);
        }},
   };
   for (const Step& step : plan) {

@@ -21,9 +21,15 @@ int SelectedEraseSteps(const EraseChoices& boxes);
 // Shown while the Internet Explorer cache folder is emptied.
 inline constexpr const char* kIeCacheText = "Erasing Internet Explorer Cache Information...";
 
-// Needs at least one step; does nothing without one. `guarded` replaces the
-// protected folders (for tests); null means the real ones.
+// Firefox's cookie files in a profile: the old text file and the database
+// with its journals.
+inline constexpr const char* kFirefoxCookieFiles[] = {"cookies.txt", "cookies.sqlite",
+                                                      "cookies.sqlite-wal", "cookies.sqlite-shm",
+                                                      "cookies.sqlite-journal"};
+
+// Needs at least one step; does nothing without one. `extraGuarded` adds
+// folders that are never emptied to the real ones (tests use stand-ins).
 void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                     const EraseChoices& boxes, const std::vector<std::string>* guarded = nullptr);
+                     const EraseChoices& boxes, const std::vector<std::string>& extraGuarded = {});
 
 }  // namespace velotune

@@ -1,5 +1,8 @@
 #pragma once
 // Folders, the program's own location, the command line and folder listing.
+// Paths are UTF-8 here and go to the wide Win32 calls, so any name and any
+// length the file system allows works.
+#include <shtypes.h>
 #include <windows.h>
 
 #include <string>
@@ -10,6 +13,8 @@ namespace velotune {
 // The shell's folder for a CSIDL number, without a trailing backslash; empty
 // when the shell cannot resolve it.
 std::string SpecialFolderPath(int csidl);
+// The same for a known folder that has no CSIDL number (Downloads).
+std::string KnownFolderPath(REFKNOWNFOLDERID id);
 
 // The Firefox profile folder with a trailing backslash; empty when the
 // application data folder is unknown, so no path is ever built from nothing.
@@ -17,10 +22,19 @@ std::string FirefoxProfileFolder();
 // The same below a given application data folder (no trailing backslash).
 std::string FirefoxProfileFolderIn(const std::string& appData);
 
-// With several visible entries in the Profiles folder: the profile that
-// profiles.ini names as default when it is one of `folders`, else the first
+// With several visible entries in the Profiles folder: the default that
+// profiles.ini or installs.ini names for an installation, else the profile
+// profiles.ini marks as default, when it is one of `folders`; else the first
 // of `folders`; empty when `folders` is empty.
-std::string PickFirefoxProfile(const std::vector<std::string>& folders, const std::string& iniText);
+std::string PickFirefoxProfile(const std::vector<std::string>& folders,
+                               const std::string& profilesIni,
+                               const std::string& installsIni = std::string());
+
+// Firefox keeps a profile's disk cache in a folder of the same name below the
+// local application data folder. Given a profile folder below `roaming`
+// (both as above), that folder with a trailing backslash; else empty.
+std::string FirefoxLocalTwin(const std::string& profileFolder, const std::string& roaming,
+                             const std::string& local);
 
 std::string ProgramFilePath();
 std::string ProgramFolder();
@@ -34,11 +48,19 @@ std::string FolderOfPath(const std::string& path);
 // True when exactly this path names an existing entry that is not a folder.
 bool FileExists(const std::string& path);
 
+// The path as the wide file calls take it at any length: "\\?\C:\..." or
+// "\\?\UNC\server\share\...", with "." and ".." resolved and "/" read as "\".
+// A path already in the "\\?\" or "\\.\" form is given back unchanged.
+std::wstring ExtendedPath(const std::wstring& path);
+std::wstring ExtendedPath(const std::string& path);
+
 inline constexpr DWORD kFilterFolders = 16;  // folders and ordinary files
 inline constexpr DWORD kFilterAll = 63;      // hidden, system and volume entries too
 
+// Names stay as the file system lists them (UTF-16): a name that is not valid
+// Unicode still names its entry.
 struct FolderEntry {
-  std::string name;
+  std::wstring name;
   DWORD attributes = 0;
 };
 
@@ -52,12 +74,12 @@ class EnumerateFolder {
   EnumerateFolder& operator=(const EnumerateFolder&) = delete;
   ~EnumerateFolder() { Close(); }
 
-  DWORD First(const std::string& pattern, DWORD filter, FolderEntry& entry);
+  DWORD First(const std::wstring& pattern, DWORD filter, FolderEntry& entry);
   DWORD Next(FolderEntry& entry);
   void Close();
 
  private:
-  DWORD SkipHidden(WIN32_FIND_DATAA& data, FolderEntry& entry);
+  DWORD SkipHidden(WIN32_FIND_DATAW& data, FolderEntry& entry);
 
   HANDLE find_ = INVALID_HANDLE_VALUE;
   DWORD skip_ = 0;

@@ -27,10 +27,10 @@ DWORD RealGetVersion() {
 
 const SystemSeam kReal = {
     RealSleep,          RealSeedRandom,          RealRandomBelow,         ::MessageBoxA,
-    ::ShellExecuteA,    ::DrawAnimatedRects,     RealGetVersion,          ::ExitWindowsEx,
+    ::ShellExecuteW,    ::DrawAnimatedRects,     RealGetVersion,          ::ExitWindowsEx,
     ::OpenProcessToken, ::LookupPrivilegeValueA, ::AdjustTokenPrivileges, ::InitiateSystemShutdownA,
-    ::RegOpenKeyExA,    ::RegCreateKeyExA,       ::RegQueryValueExA,      ::RegSetValueExA,
-    ::RegDeleteKeyA,    ::RegCloseKey,
+    ::RegOpenKeyExW,    ::RegCreateKeyExW,       ::RegQueryValueExW,      ::RegSetValueExW,
+    ::RegDeleteKeyW,    ::RegCloseKey,
 };
 
 SystemSeam current = kReal;

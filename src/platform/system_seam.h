@@ -15,8 +15,8 @@ struct SystemSeam {
 
   // User-facing and shell
   int (*MessageBoxA)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-  HINSTANCE (*ShellExecuteA)
-  (HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show);
+  HINSTANCE(*ShellExecuteW)
+  (HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR params, LPCWSTR dir, INT show);
   BOOL (*DrawAnimatedRects)(HWND hwnd, int idAni, const RECT* from, const RECT* to);
 
   // Restart
@@ -24,22 +24,22 @@ struct SystemSeam {
   BOOL (*ExitWindowsEx)(UINT flags, DWORD reason);
   BOOL (*OpenProcessToken)(HANDLE process, DWORD access, PHANDLE token);
   BOOL (*LookupPrivilegeValueA)(LPCSTR system, LPCSTR name, PLUID luid);
-  BOOL (*AdjustTokenPrivileges)
+  BOOL(*AdjustTokenPrivileges)
   (HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD length,
    PTOKEN_PRIVILEGES previous, PDWORD returned);
-  BOOL (*InitiateSystemShutdownA)
+  BOOL(*InitiateSystemShutdownA)
   (LPSTR machine, LPSTR message, DWORD timeout, BOOL force, BOOL reboot);
 
-  // Registry
-  LSTATUS (*RegOpenKeyExA)(HKEY key, LPCSTR sub, DWORD options, REGSAM sam, PHKEY result);
-  LSTATUS (*RegCreateKeyExA)
-  (HKEY key, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options, REGSAM sam,
+  // Registry, in the wide forms: a value may name a folder in any script.
+  LSTATUS (*RegOpenKeyExW)(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY result);
+  LSTATUS(*RegCreateKeyExW)
+  (HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
    const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition);
-  LSTATUS (*RegQueryValueExA)
-  (HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
-  LSTATUS (*RegSetValueExA)
-  (HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
-  LSTATUS (*RegDeleteKeyA)(HKEY key, LPCSTR sub);
+  LSTATUS(*RegQueryValueExW)
+  (HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
+  LSTATUS(*RegSetValueExW)
+  (HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
+  LSTATUS (*RegDeleteKeyW)(HKEY key, LPCWSTR sub);
   LSTATUS (*RegCloseKey)(HKEY key);
 };
 

@@ -2,8 +2,12 @@
 # check counter, and finding and starting the program.
 # Needs: build (the build folder), src (the source folder), prefix_name.
 exe="$build/velotune.exe"
+# The Wine settings every run of ours shares; this script's own prefix.
+e2e_build=$build
+source "$src/scripts/wine-env.sh"
+build=$e2e_build
+unit_prefix="$build/wineprefix"
 export WINEPREFIX="$build/$prefix_name"
-export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 passed=0
 failed=0
 
@@ -27,13 +31,28 @@ finish() {
 # A fresh copy of the unit tests' initialised prefix every run, so nothing a
 # previous run stored (settings, tweaks, profile values) leaks into this one.
 rm -rf "$WINEPREFIX"
-if [[ -f "$build/wineprefix/.velotune-ready" ]]; then
-  cp -a "$build/wineprefix" "$WINEPREFIX"
+if [[ -f "$unit_prefix/.velotune-ready" ]]; then
+  cp -a "$unit_prefix" "$WINEPREFIX"
 else
-  source "$src/scripts/wine-env.sh"
-  export WINEPREFIX="$build/$prefix_name"
   init_prefix
 fi
+
+# For a run of the real eraser: the program and its files on drive C:, no
+# drive that maps the host's root, and no profile folder linked into $HOME,
+# so no mistake can reach the host's files.
+seal_prefix() {
+  local program="$WINEPREFIX/drive_c/Velotune"
+  mkdir -p "$program"
+  cp "$build/velotune.exe" "$build/license.txt" "$build/velotunehelp.chm" "$program/"
+  [[ -f "$build/e2e/tray_poke.exe" ]] && cp "$build/e2e/tray_poke.exe" "$program/"
+  exe="$program/velotune.exe"
+  rm -f "$WINEPREFIX/dosdevices/z:"
+  unlink_home_folders
+}
+sealed() {
+  [[ ! -e "$WINEPREFIX/dosdevices/z:" ]] &&
+    ! find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l | grep -q .
+}
 
 stop_all() {
   wineserver -k 2>/dev/null
@@ -65,6 +84,6 @@ wait_started() {
 
 start() {
   stop_all
-  (cd "$build" && wine "$exe" "$@" >/dev/null 2>&1 &)
+  (cd "$(dirname "$exe")" && wine "$exe" "$@" >/dev/null 2>&1 &)
   wait_started
 }

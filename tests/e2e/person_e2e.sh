@@ -14,6 +14,10 @@ shots="$build/e2e-shots"
 mkdir -p "$shots" "$docs"
 prefix_name=e2e-person-prefix
 source "$src/tests/e2e/e2e_common.sh"
+# This suite runs the real eraser: nothing of the host is reachable from here.
+seal_prefix
+poke="$(dirname "$exe")/tray_poke.exe"
+check "the prefix maps no host folder" sealed
 
 X0=237 Y0=197            # the window's place on the 1024 x 768 screen
 PX=$((X0 + 152)) PY=$((Y0 + 54))  # the pages' top-left
@@ -236,6 +240,8 @@ rm -rf "$appdata/Mozilla"
 mkdir -p "$ff/Cache/0" "$scratch/ie/Cookies" "$scratch/ie/Cache/Content.IE5" \
   "$scratch/ie/History/History.IE5" "$scratch/opera/Cache4" "$scratch/aol"
 echo c >"$ff/cookies.txt"
+echo c >"$ff/cookies.sqlite"
+echo c >"$ff/cookies.sqlite-wal"
 echo c >"$ff/Cache/0/entry"
 echo keep >"$ff/bookmarks.html"
 echo keep >"$appdata/Mozilla/canary.txt"
@@ -270,7 +276,7 @@ tray 0x204
 menu_key Down Down Down Return
 check "Erase Tracks from the tray runs and ends" wait_run_end
 check "the window stayed hidden after erasing" hidden
-for gone in "$ff/cookies.txt" "$ff/Cache/0/entry" "$scratch/ie/Cookies/user@site.txt" \
+for gone in "$ff/cookies.txt" "$ff/cookies.sqlite" "$ff/cookies.sqlite-wal" "$ff/Cache/0/entry" "$scratch/ie/Cookies/user@site.txt" \
   "$scratch/ie/Cache/Content.IE5" "$scratch/ie/History/History.IE5" "$scratch/opera/cookies4.dat" \
   "$scratch/opera/global.dat" "$scratch/opera/Cache4/opr0001.tmp" "$scratch/aol/a.arl"; do
   check "erased: ${gone#"$WINEPREFIX/"}" test ! -e "$gone"
@@ -286,6 +292,32 @@ check "Quick Jump 3 shows the window" menu_until "q 3" shown
 shot header-3 $((X0 + 371)) $((Y0 + 34)) 173 19
 shot page3-after-jump $X0 $Y0 550 374
 check "on the Enhancements page" differ "$shots/header-3.png" "$shots/header-about.png"
+
+# ---- Through the window: a location spelled to reach the Windows folder, one
+# reaching the roaming folder, and traces named outside the ANSI code page.
+opera="Όπερα"
+trace="κρυφή-缓存.tmp"
+user=$(basename "$(dirname "$(dirname "$appdata")")")
+mkdir -p "$scratch/$opera/Cache4"
+echo c >"$scratch/$opera/cookies4.dat"
+echo c >"$scratch/$opera/Cache4/$trace"
+echo keep >"$scratch/$opera/opera.ini"
+echo keep >"$WINEPREFIX/drive_c/windows/velotune-canary.txt"
+echo keep >"$appdata/velotune-canary.arl"
+wine reg add "$folders" /v Cookies /d '\\?\C:\windows' /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Opera Software' /v 'Last Directory' /d "C:\\velotune-e2e\\$opera" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\America Online\Aol\Current Version' /v AppPath \
+  /d "\\\\?\\C:\\users\\$user\\AppData\\Roaming" /f >/dev/null 2>&1
+click $((X0 + 70)) $((Y0 + 129 + 20))
+click $((PX + 263 + 60)) $((PY + 269 + 17))
+check "Erase Now! runs and ends" wait_run_end
+check "erased: the Opera cookies in $opera" test ! -e "$scratch/$opera/cookies4.dat"
+check "erased: $trace" test ! -e "$scratch/$opera/Cache4/$trace"
+check "kept: $opera/opera.ini" test -e "$scratch/$opera/opera.ini"
+check "kept: the Windows folder, reached as \\\\?\\C:\\windows" \
+  test -e "$WINEPREFIX/drive_c/windows/velotune-canary.txt" -a -e "$WINEPREFIX/drive_c/windows/system32/kernel32.dll"
+check "kept: .arl files in the roaming folder" test -e "$appdata/velotune-canary.arl"
+rm -f "$WINEPREFIX/drive_c/windows/velotune-canary.txt" "$appdata/velotune-canary.arl"
 
 check "Exit ends the program" menu_until "x" gone
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 
 #include "support/seam_recorder.h"
 #include "support/temp_folder.h"
@@ -11,6 +11,7 @@ namespace velotune {
 namespace {
 
 using test::TempFolder;
+using Names = std::vector<std::string>;
 
 TEST(NormalizeFolderName, TrimsAndEndsWithABackslash) {
   const struct {
@@ -28,34 +29,18 @@ TEST(NormalizeFolderName, TrimsAndEndsWithABackslash) {
   for (const auto& c : cases) EXPECT_EQ(NormalizeFolderName(c.in), c.out) << c.in;
 }
 
-// Every entry below a folder, as relative paths.
-std::set<std::string> Contents(const std::string& folder, const std::string& prefix = "") {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    names.insert(prefix + name);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      for (const auto& inner : Contents(folder + name + "\\", prefix + name + "\\"))
-        names.insert(inner);
-  } while (FindNextFileA(find, &data));
-  FindClose(find);
-  return names;
-}
-
 class RemovalTest : public testing::Test {
  protected:
   void SetUp() override {
     dir.MakeFile("canary.txt", "keep");  // beside the tree, never inside it
     dir.MakeFolder("tree");
   }
-  void TearDown() override { EXPECT_TRUE(dir.Exists("canary.txt")); }
+  void TearDown() override { EXPECT_EQ(dir.Read("canary.txt"), "keep"); }
   std::string tree() const { return dir / "tree"; }
+  Names Left() const { return test::TreeBelow(tree()); }
   test::SeamRecorder seam;
   TempFolder dir;
+  const EraseGuard guard = EraseGuard::ForThisUser();
 };
 
 TEST_F(RemovalTest, EmptiesAWholeTreeAndKeepsTheTopFolder) {
@@ -64,10 +49,10 @@ TEST_F(RemovalTest, EmptiesAWholeTreeAndKeepsTheTopFolder) {
   dir.MakeFile("tree\\sub\\b.txt");
   dir.MakeFile("tree\\sub\\deeper\\c.txt");
   dir.MakeFolder("tree\\emptysub");
-  SetFileAttributesA((dir / "tree\\sub\\b.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_TRUE(RemoveFolderContents(tree()));
+  dir.SetAttributes("tree\\sub\\b.txt", FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(RemoveFolderContents(guard, tree()));
   EXPECT_TRUE(dir.Exists("tree"));
-  EXPECT_EQ(Contents(tree() + "\\"), std::set<std::string>{});
+  EXPECT_EQ(Left(), Names{});
   EXPECT_TRUE(seam.boxes.empty());
 }
 
@@ -76,57 +61,41 @@ TEST_F(RemovalTest, ReadOnlyFileKeepsItselfAndTheFoldersAboveIt) {
   dir.MakeFile("tree\\x\\y\\free.txt");
   dir.MakeFile("tree\\x\\other.txt");
   dir.MakeFile("tree\\z\\gone.txt");
-  ASSERT_TRUE(
-      SetFileAttributesA((dir / "tree\\x\\y\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-  RemoveFolderContents(tree());
-  EXPECT_EQ(Contents(tree() + "\\"), (std::set<std::string>{"x", "x\\y", "x\\y\\locked.txt"}));
-  SetFileAttributesA((dir / "tree\\x\\y\\locked.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(dir.SetAttributes("tree\\x\\y\\locked.txt", FILE_ATTRIBUTE_READONLY));
+  RemoveFolderContents(guard, tree());
+  EXPECT_EQ(Left(), (Names{"x", "x\\y", "x\\y\\locked.txt"}));
+  dir.SetAttributes("tree\\x\\y\\locked.txt", FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(RemovalTest, DotFoldersAreNotEntered) {
   dir.MakeFile("tree\\.keep\\inside.txt");
   dir.MakeFolder("tree\\.empty");
   dir.MakeFile("tree\\plain.txt");
-  RemoveFolderContents(tree());
-  EXPECT_EQ(Contents(tree() + "\\"), (std::set<std::string>{".keep", ".keep\\inside.txt"}));
+  RemoveFolderContents(guard, tree());
+  EXPECT_EQ(Left(), (Names{".keep", ".keep\\inside.txt"}));
 }
 
 TEST_F(RemovalTest, FolderEmptyAtTheStartGoesMissingFolderIsNothing) {
-  EXPECT_TRUE(RemoveFolderContents(tree()));
+  EXPECT_TRUE(RemoveFolderContents(guard, tree()));
   EXPECT_FALSE(dir.Exists("tree"));
-  EXPECT_TRUE(RemoveFolderContents(dir / "nowhere"));
-  EXPECT_TRUE(RemoveArlFiles(dir / "nowhere"));
+  EXPECT_TRUE(RemoveFolderContents(guard, dir / "nowhere"));
+  EXPECT_TRUE(RemoveArlFiles(guard, dir / "nowhere"));
   EXPECT_TRUE(seam.boxes.empty());
 }
 
-TEST_F(RemovalTest, EmptyNameNeverMeansTheCurrentFolder) {
+TEST_F(RemovalTest, EmptyOrRelativeNameNeverMeansTheCurrentFolder) {
   dir.MakeFile("tree\\here.txt");
-  char old[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, old);
+  dir.MakeFile("tree\\sub\\there.txt");
+  wchar_t old[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, old);
   ASSERT_TRUE(SetCurrentDirectoryA(tree().c_str()));
-  for (const char* empty : {"", "  ", "\t"}) {
-    EXPECT_TRUE(RemoveFolderContents(empty));
-    EXPECT_TRUE(RemoveArlFiles(empty));
+  for (const char* name : {"", "  ", "\t", ".", "sub", ".\\sub", "\\"}) {
+    EXPECT_TRUE(RemoveFolderContents(guard, name)) << name;
+    EXPECT_TRUE(RemoveArlFiles(guard, name)) << name;
+    EraseFile(guard, name, "here.txt");
   }
-  SetCurrentDirectoryA(old);
-  EXPECT_TRUE(dir.Exists("tree\\here.txt"));
-}
-
-TEST_F(RemovalTest, LinksAreNeverFollowed) {
-  dir.MakeFile("outside\\precious.txt", "keep");
-  dir.MakeFile("outside\\nested\\more.txt", "keep");
-  dir.MakeFile("tree\\sub\\plain.txt");
-  ASSERT_TRUE(dir.MakeFolderLink("tree\\sub\\link", "outside"));
-  ASSERT_TRUE(dir.MakeFolderLink("tree\\.dotlink", "outside"));
-  ASSERT_TRUE(dir.MakeFolderLink("toplink", "outside"));
-  RemoveFolderContents(tree());
-  // A location that is itself a link, with and without its backslash.
-  RemoveFolderContents(dir / "toplink");
-  RemoveFolderContents(dir / "toplink\\");
-  RemoveArlFiles(dir / "toplink");
-  EXPECT_EQ(Contents(dir / "outside\\"),
-            (std::set<std::string>{"precious.txt", "nested", "nested\\more.txt"}));
-  EXPECT_FALSE(dir.Exists("tree\\sub\\plain.txt"));
+  SetCurrentDirectoryW(old);
+  EXPECT_EQ(Left(), (Names{"here.txt", "sub", "sub\\there.txt"}));
 }
 
 TEST_F(RemovalTest, ArlFilesOnly) {
@@ -135,9 +104,127 @@ TEST_F(RemovalTest, ArlFilesOnly) {
   dir.MakeFile("tree\\sub\\c.arl");
   dir.MakeFile("tree\\x.arl\\y.arl");
   dir.MakeFile("tree\\x.arl\\z.txt");
-  EXPECT_TRUE(RemoveArlFiles(tree()));
-  EXPECT_EQ(Contents(tree() + "\\"),
-            (std::set<std::string>{"b.txt", "sub", "sub\\c.arl", "x.arl", "x.arl\\z.txt"}));
+  EXPECT_TRUE(RemoveArlFiles(guard, tree()));
+  EXPECT_EQ(Left(), (Names{"b.txt", "sub", "sub\\c.arl", "x.arl", "x.arl\\z.txt"}));
+}
+
+// Names from several scripts, one with a character outside the basic plane,
+// and a path longer than MAX_PATH.
+const std::string kGreek = "\xCF\x80\xCE\xB1\xCE\xB4\xCE\xB5.txt";              // παδε.txt
+const std::string kCyrillic = "\xD0\xBA\xD1\x8D\xD1\x88";                       // кэш
+const std::string kCjk = "\xE7\xBC\x93\xE5\xAD\x98\\\xE6\x96\x87\xE4\xBB\xB6";  // 缓存\文件
+const std::string kEmoji = "\xF0\x9F\x8D\xAA.dat";                              // cookie emoji
+
+std::string DeepFolder() {
+  std::string deep;
+  for (int i = 0; i < 12; ++i) deep += "folder-number-" + std::to_string(i) + "-of-a-deep-cache\\";
+  return deep;
+}
+
+// A tree as caches hold them, with every hazard at once: names outside the
+// code page, a path past MAX_PATH, hidden, system and read-only files, and a
+// folder link and a file link leading to canaries outside the tree.
+class HostileTree : public RemovalTest {
+ protected:
+  void SetUp() override {
+    RemovalTest::SetUp();
+    // Outside a UTF-8 locale Wine stores such names mangled.
+    dir.MakeFile(kGreek);
+    ASSERT_EQ(test::TreeBelow(dir.path()), (Names{"canary.txt", "tree", kGreek}))
+        << "names do not survive: run Wine with LANG=C.UTF-8";
+  }
+  void Seed(const std::string& top) {
+    dir.MakeFile("outside\\precious.txt", "keep");
+    dir.MakeFile("outside\\nested\\more.txt", "keep");
+    dir.MakeFile("outside-file.txt", "keep");
+    dir.MakeFile("outside\\pade.txt", "keep");  // what "παδε.txt" looks like in ANSI
+    dir.MakeFile(top + "\\" + kGreek);
+    dir.MakeFile(top + "\\" + kCyrillic + "\\" + kEmoji);
+    dir.MakeFile(top + "\\" + kCjk);
+    deepFile = top + "\\" + DeepFolder() + "deep.txt";
+    dir.MakeFile(deepFile);
+    ASSERT_GT((dir / deepFile).size(), 320u);
+    dir.MakeFile(top + "\\hidden.txt");
+    dir.MakeFile(top + "\\system.txt");
+    dir.MakeFile(top + "\\ro\\readonly.txt");
+    ASSERT_TRUE(dir.SetAttributes(top + "\\hidden.txt", FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(dir.SetAttributes(top + "\\system.txt", FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(dir.SetAttributes(top + "\\ro\\readonly.txt", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(dir.MakeFolderLink(top + "\\" + kCyrillic + "\\folder-link", "outside"));
+    ASSERT_TRUE(dir.MakeFileLink(top + "\\" + kCyrillic + "\\file-link.txt", "outside-file.txt"));
+    ASSERT_TRUE(dir.MakeFileLink(top + "\\deep-link\\" + DeepFolder() + "link.txt",
+                                 "outside\\precious.txt"));
+  }
+  void ExpectOnlySurvivors(const std::string& top) {
+    EXPECT_FALSE(dir.Exists(deepFile));
+    // The links themselves are never deleted, so their folders stay; the
+    // read-only file stays as well.
+    Names expected = {"ro", "ro\\readonly.txt", kCyrillic, kCyrillic + "\\folder-link",
+                      kCyrillic + "\\file-link.txt"};
+    std::string sofar = "deep-link";
+    expected.push_back(sofar);
+    const std::string deep = DeepFolder();
+    for (size_t from = 0, to; (to = deep.find('\\', from)) != std::string::npos; from = to + 1)
+      expected.push_back(sofar += "\\" + deep.substr(from, to - from));
+    expected.push_back(sofar + "\\link.txt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(test::TreeBelow(dir / top), expected);
+    for (const char* canary : {"outside\\precious.txt", "outside\\nested\\more.txt",
+                               "outside-file.txt", "outside\\pade.txt"})
+      EXPECT_EQ(dir.Read(canary), "keep") << canary;
+    dir.SetAttributes(top + "\\ro\\readonly.txt", FILE_ATTRIBUTE_NORMAL);
+  }
+  std::string deepFile;
+};
+
+TEST_F(HostileTree, EveryTraceGoesEveryCanaryAndLinkTargetStays) {
+  Seed("tree");
+  EXPECT_TRUE(RemoveFolderContents(guard, tree()));
+  ExpectOnlySurvivors("tree");
+  EXPECT_TRUE(seam.boxes.empty());
+}
+
+TEST_F(HostileTree, ThroughALocationWhoseOwnNameIsOutsideTheCodePage) {
+  const std::string
+      top =
+          "\xCE\xA0\xCF\x81\xCF\x8C\xCF\x87\xCE\xB5\xCE\xB9\xCF\x81\xCE\xBF "
+          "\xE7\xBC\x93\xE5\xAD\x98";  // Πρόχειρο 缓存
+  Seed(top);
+  EXPECT_TRUE(RemoveFolderContents(guard, dir / top));
+  ExpectOnlySurvivors(top);
+}
+
+TEST_F(RemovalTest, LinksAreNeverEnteredNorRemoved) {
+  dir.MakeFile("outside\\precious.txt", "keep");
+  dir.MakeFolder("outside\\empty");
+  dir.MakeFile("tree\\sub\\plain.txt");
+  ASSERT_TRUE(dir.MakeFolderLink("tree\\sub\\link", "outside"));
+  ASSERT_TRUE(dir.MakeFolderLink("tree\\.dotlink", "outside"));
+  // Wine removes the target of a link to an empty folder along with the link.
+  ASSERT_TRUE(dir.MakeFolderLink("tree\\emptylink", "outside\\empty"));
+  ASSERT_TRUE(dir.MakeFolderLink("toplink", "outside"));
+  RemoveFolderContents(guard, tree());
+  // A location that is itself a link, with and without its backslash.
+  RemoveFolderContents(guard, dir / "toplink");
+  RemoveFolderContents(guard, dir / "toplink\\");
+  RemoveArlFiles(guard, dir / "toplink");
+  EraseFile(guard, dir / "toplink", "precious.txt");
+  EXPECT_EQ(test::TreeBelow(dir / "outside"), (Names{"empty", "precious.txt"}));
+  EXPECT_EQ(Left(), (Names{".dotlink", "emptylink", "sub", "sub\\link"}));
+}
+
+TEST_F(RemovalTest, EraseFileDeletesOnlyThatFileAndNeverThroughALink) {
+  dir.MakeFile("tree\\cookies.txt");
+  dir.MakeFile("tree\\Cookies4.DAT");
+  dir.MakeFile("tree\\other.txt");
+  dir.MakeFile("tree\\folder.txt\\inside.txt");
+  dir.MakeFile("target.txt", "keep");
+  ASSERT_TRUE(dir.MakeFileLink("tree\\global.dat", "target.txt"));
+  for (const char* name :
+       {"cookies.txt", "cookies4.dat", "global.dat", "folder.txt", "*.txt", "..\\canary.txt", ""})
+    EraseFile(guard, tree(), name);
+  EXPECT_EQ(Left(), (Names{"folder.txt", "folder.txt\\inside.txt", "global.dat", "other.txt"}));
+  EXPECT_EQ(dir.Read("target.txt"), "keep");
 }
 
 }  // namespace

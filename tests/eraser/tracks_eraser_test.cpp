@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
-#include "eraser/locations.h"
 #include "platform/folders.h"
+#include "platform/text.h"
 #include "support/run_fixture.h"
 #include "support/temp_folder.h"
 
@@ -161,6 +161,9 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
   dir.MakeFile("home\\Documents\\letter.doc");
   dir.MakeFile("home\\AppData\\Cookies\\c.txt");
   const std::vector<std::string> guarded = {dir / "home\\", dir / "home\\Documents\\"};
+  ASSERT_TRUE(dir.MakeFolderLink("link-to-home", "home"));
+  wchar_t shortHome[MAX_PATH] = {};
+  ASSERT_GT(GetShortPathNameW(Widen(dir / "home\\Documents").c_str(), shortHome, MAX_PATH), 0u);
   const struct {
     std::string location;
     const char* canary;
@@ -169,6 +172,14 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
       {dir / "home\\Documents\\", "home\\Documents\\letter.doc"},
       {dir.path(), "canary.txt"},  // above them
       {dir / "home\\AppData\\..", "home\\keep.txt"},
+      // Other spellings of the same folders.
+      {"\\\\?\\" + dir / "home", "home\\keep.txt"},
+      {"\\\\.\\" + dir / "HOME\\documents", "home\\Documents\\letter.doc"},
+      {Narrow(shortHome), "home\\Documents\\letter.doc"},
+      {dir / "home. .", "home\\keep.txt"},
+      {dir / "home//Documents", "home\\Documents\\letter.doc"},
+      {dir / "link-to-home\\Documents", "home\\Documents\\letter.doc"},
+      {dir / "link-to-home", "home\\keep.txt"},
       {"home\\AppData\\Cookies", "home\\AppData\\Cookies\\c.txt"},  // relative
       {"", "home\\AppData\\Cookies\\c.txt"},
   };
@@ -180,7 +191,7 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
     char old[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, old);
     SetCurrentDirectoryA(dir.path().c_str());
-    RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, &guarded);
+    RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, guarded);
     SetCurrentDirectoryA(old);
     EXPECT_TRUE(dir.Exists(d.canary));
     EXPECT_EQ(Gauge().Progress(), 100);
@@ -189,44 +200,85 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
   PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", dir / "home\\AppData\\Cookies");
   EraseChoices boxes{};
   boxes[2] = true;
-  RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, &guarded);
+  RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, guarded);
   EXPECT_FALSE(dir.Exists("home\\AppData\\Cookies\\c.txt"));
   EXPECT_TRUE(dir.Exists("home\\keep.txt"));
 }
 
-TEST(EraseLocations, RootsSystemAndUserFoldersAreNeverSafe) {
-  char windows[MAX_PATH];
-  GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string profile = SpecialFolderPath(CSIDL_PROFILE);
-  ASSERT_FALSE(profile.empty());
-  const std::string unsafe[] = {"C:\\",
-                                "C:",
-                                "c:\\.",
-                                "\\",
-                                "D:\\",
-                                "\\\\server\\share",
-                                "\\\\server\\share\\",
-                                windows,
-                                std::string(windows) + "\\system32",
-                                std::string(windows) + "\\..",
-                                SpecialFolderPath(CSIDL_PROGRAM_FILES),
-                                profile,
-                                profile + "\\",
-                                profile + "\\..",
-                                SpecialFolderPath(CSIDL_DESKTOPDIRECTORY),
-                                SpecialFolderPath(CSIDL_PERSONAL),
-                                SpecialFolderPath(CSIDL_MYPICTURES),
-                                SpecialFolderPath(CSIDL_APPDATA),
-                                SpecialFolderPath(CSIDL_LOCAL_APPDATA),
-                                profile + "\\Downloads",
-                                "relative\\folder",
-                                "",
-                                "   "};
-  for (const auto& location : unsafe) EXPECT_FALSE(IsSafeEraseLocation(location)) << location;
-  const std::string safe[] = {SpecialFolderPath(CSIDL_APPDATA) + "\\Mozilla\\Firefox",
-                              SpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Temp\\x",
-                              "C:\\Program Files (x86)\\America Online 9.0", "D:\\Opera"};
-  for (const auto& location : safe) EXPECT_TRUE(IsSafeEraseLocation(location)) << location;
+// A profile laid out as current Firefox versions keep it: the default named
+// by both ini files, the cookie database with its journals, and the disk
+// cache in the profile's twin below the local application data folder.
+TEST_F(TracksEraser, CurrentFirefoxCookiesAndDiskCache) {
+  const std::string roaming = "ff\\Roaming\\Mozilla\\Firefox\\";
+  const std::string local = "ff\\Local\\Mozilla\\Firefox\\";
+  PutText(HKEY_CURRENT_USER,
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "AppData",
+          dir / "ff\\Roaming");
+  PutText(HKEY_CURRENT_USER,
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+          "Local AppData", dir / "ff\\Local");
+  dir.MakeFile(roaming + "profiles.ini",
+               "[Install308046B0AF4A39CB]\r\nDefault=Profiles/x1y2z3.default-release\r\n"
+               "Locked=1\r\n\r\n[Profile1]\r\nName=default\r\nIsRelative=1\r\n"
+               "Path=Profiles/a1b2c3.default\r\nDefault=1\r\n\r\n[Profile0]\r\n"
+               "Name=default-release\r\nIsRelative=1\r\nPath=Profiles/x1y2z3.default-release\r\n");
+  dir.MakeFile(roaming + "installs.ini",
+               "[308046B0AF4A39CB]\r\nDefault=Profiles/x1y2z3.default-release\r\nLocked=1\r\n");
+  const std::string profile = roaming + "Profiles\\x1y2z3.default-release\\";
+  const std::string other = roaming + "Profiles\\a1b2c3.default\\";
+  const std::string twin = local + "Profiles\\x1y2z3.default-release\\";
+  const std::vector<std::string> gone = {
+      profile + "cookies.sqlite",
+      profile + "cookies.sqlite-wal",
+      profile + "cookies.sqlite-shm",
+      profile + "cookies.sqlite-journal",
+      profile + "cookies.txt",
+      profile + "Cache\\_CACHE_001_",
+      twin + "cache2\\entries\\3F2A9C1B0D4E5F60718293A4B5C6D7E8F9012345",
+      twin + "cache2\\doomed\\123",
+      twin + "cache2\\index",
+  };
+  const std::vector<std::string> kept = {
+      profile + "prefs.js",         profile + "places.sqlite",
+      profile + "key4.db",          profile + "cookies.sqlite.bak",
+      other + "cookies.sqlite",     local + "Profiles\\a1b2c3.default\\cache2\\entries\\AB",
+      twin + "startupCache\\x.bin",
+  };
+  for (const auto& file : gone) dir.MakeFile(file);
+  for (const auto& file : kept) dir.MakeFile(file);
+  Run({1, 2});
+  for (const auto& file : gone) EXPECT_FALSE(dir.Exists(file)) << file;
+  for (const auto& file : kept) EXPECT_TRUE(dir.Exists(file)) << file;
+  EXPECT_TRUE(dir.Exists(profile + "Cache"));
+  EXPECT_EQ(test::TreeBelow(dir / twin + "cache2"), std::vector<std::string>{});
+}
+
+// Locations and traces named outside the ANSI code page, beside folders with
+// what the ANSI conversion would make of their names.
+TEST_F(TracksEraser, LocationsInAnyScript) {
+  const std::string opera = "\xCE\x8C\xCF\x80\xCE\xB5\xCF\x81\xCE\xB1";        // Όπερα
+  const std::string aol = "\xE7\xBE\x8E\xE5\x9B\xBD\xE5\x9C\xA8\xE7\xBA\xBF";  // 美国在线
+  const std::string cookies = "\xD0\x9A\xD1\x83\xD0\xBA\xD0\xB8";              // Куки
+  for (const std::string& look : {std::string("Opera"), std::string("Kuki"), std::string("Meiguo")})
+    for (const char* file : {"cookies4.dat", "global.dat", "Cache4\\x.tmp", "a.arl", "c.txt"})
+      dir.MakeFile("look\\" + look + "\\" + file, "keep");
+  dir.MakeFile(opera + "\\cookies4.dat");
+  dir.MakeFile(opera + "\\global.dat");
+  dir.MakeFile(opera + "\\Cache4\\\xE6\x96\x87\xE4\xBB\xB6.tmp");
+  dir.MakeFile(opera + "\\opera.ini", "keep");
+  dir.MakeFile(aol + "\\\xCF\x80\xCE\xB1\xCE\xB4\xCE\xB5.arl");
+  dir.MakeFile(aol + "\\keep.txt", "keep");
+  dir.MakeFile(cookies + "\\\xCF\x80\xCE\xB1\xCE\xB4\xCE\xB5.txt");
+  PutText(HKEY_CURRENT_USER, "Software\\Opera Software", "Last Directory", dir / opera);
+  PutText(HKEY_LOCAL_MACHINE, "Software\\America Online\\Aol\\Current Version", "AppPath",
+          dir / aol);
+  PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", dir / cookies);
+  Run({3, 6, 7, 8});
+  EXPECT_EQ(test::TreeBelow(dir / opera), (std::vector<std::string>{"Cache4", "opera.ini"}));
+  EXPECT_EQ(test::TreeBelow(dir / aol), std::vector<std::string>{"keep.txt"});
+  EXPECT_EQ(test::TreeBelow(dir / cookies), std::vector<std::string>{});
+  for (const std::string& look : {std::string("Opera"), std::string("Kuki"), std::string("Meiguo")})
+    EXPECT_EQ(test::TreeBelow(dir / "look\\" + look).size(), 6u) << look;
 }
 
 }  // namespace

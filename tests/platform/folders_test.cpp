@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/text.h"
 #include "support/temp_folder.h"
 
 namespace velotune {
@@ -62,9 +63,9 @@ std::set<std::string> List(const std::string& pattern, DWORD filter) {
   std::set<std::string> names;
   EnumerateFolder search;
   FolderEntry entry;
-  for (DWORD status = search.First(pattern, filter, entry); status == 0;
+  for (DWORD status = search.First(Widen(pattern), filter, entry); status == 0;
        status = search.Next(entry))
-    names.insert(entry.name);
+    names.insert(Narrow(entry.name));
   search.Close();
   search.Close();  // closing twice is harmless
   return names;
@@ -102,7 +103,7 @@ TEST(EnumerateFolderTest, MissingFolderOrNoMatchGivesAnErrorAtFirst) {
   for (const std::string& pattern : {dir / "nowhere\\*.*", dir / "*.arl"}) {
     EnumerateFolder search;
     FolderEntry entry;
-    EXPECT_NE(search.First(pattern, kFilterAll, entry), 0u) << pattern;
+    EXPECT_NE(search.First(Widen(pattern), kFilterAll, entry), 0u) << pattern;
     EXPECT_NE(search.Next(entry), 0u);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "platform/settings.h"
 #include "platform/system_seam.h"
+#include "platform/text.h"
 
 namespace velotune::test {
 namespace {
@@ -45,30 +46,31 @@ void Walk(HKEY key, const std::string& path, std::vector<StoredValue>& out) {
 
 RegistryFaults* faults = nullptr;
 
-LSTATUS FaultySet(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size) {
+LSTATUS FaultySet(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                  DWORD size) {
   ++faults->writes;
-  if (faults->refuseWriteOf == "*" || (name && faults->refuseWriteOf == name)) {
+  if (faults->refuseWriteOf == "*" || (name && faults->refuseWriteOf == Narrow(name))) {
     ++faults->refusedWrites;
     return ERROR_ACCESS_DENIED;
   }
-  return RealSystem().RegSetValueExA(key, name, reserved, type, data, size);
+  return RealSystem().RegSetValueExW(key, name, reserved, type, data, size);
 }
 
-LSTATUS FaultyCreate(HKEY key, LPCSTR sub, DWORD reserved, LPSTR cls, DWORD options, REGSAM sam,
+LSTATUS FaultyCreate(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
                      const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition) {
   if (!faults->refuseCreateOf.empty() && sub &&
-      std::string(sub).find(faults->refuseCreateOf) != std::string::npos) {
+      Narrow(sub).find(faults->refuseCreateOf) != std::string::npos) {
     ++faults->refusedCreates;
     return ERROR_ACCESS_DENIED;
   }
-  return RealSystem().RegCreateKeyExA(key, sub, reserved, cls, options, sam, sa, result,
+  return RealSystem().RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result,
                                       disposition);
 }
 
-LSTATUS CountingQuery(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+LSTATUS CountingQuery(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD size) {
   ++faults->queries;
-  return RealSystem().RegQueryValueExA(key, name, reserved, type, data, size);
+  return RealSystem().RegQueryValueExW(key, name, reserved, type, data, size);
 }
 
 }  // namespace
@@ -156,7 +158,17 @@ void PutNumber(HKEY root, const std::string& path, const std::string& name, DWOR
 }
 
 void PutText(HKEY root, const std::string& path, const std::string& name, const std::string& text) {
-  PutRaw(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+  // Wide, so a path in any script is stored as it is.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, Widen(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr),
+            ERROR_SUCCESS);
+  const std::wstring wide = Widen(text);
+  EXPECT_EQ(RegSetValueExW(key, Widen(name).c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(wide.c_str()),
+                           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
 }
 
 std::vector<StoredValue> SnapshotValues(HKEY root) {
@@ -167,15 +179,15 @@ std::vector<StoredValue> SnapshotValues(HKEY root) {
 
 RegistryFaults::RegistryFaults() {
   faults = this;
-  Sys().RegSetValueExA = FaultySet;
-  Sys().RegCreateKeyExA = FaultyCreate;
-  Sys().RegQueryValueExA = CountingQuery;
+  Sys().RegSetValueExW = FaultySet;
+  Sys().RegCreateKeyExW = FaultyCreate;
+  Sys().RegQueryValueExW = CountingQuery;
 }
 
 RegistryFaults::~RegistryFaults() {
-  Sys().RegSetValueExA = RealSystem().RegSetValueExA;
-  Sys().RegCreateKeyExA = RealSystem().RegCreateKeyExA;
-  Sys().RegQueryValueExA = RealSystem().RegQueryValueExA;
+  Sys().RegSetValueExW = RealSystem().RegSetValueExW;
+  Sys().RegCreateKeyExW = RealSystem().RegCreateKeyExW;
+  Sys().RegQueryValueExW = RealSystem().RegQueryValueExW;
   faults = nullptr;
 }
 

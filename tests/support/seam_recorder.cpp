@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace velotune::test {
 namespace {
 
@@ -24,9 +26,10 @@ int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   return current->boxAnswer;
 }
 
-HINSTANCE RecordShell(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR params, LPCSTR dir, INT show) {
-  current->launches.push_back(
-      {owner, verb ? verb : "", file ? file : "", params != nullptr, dir != nullptr, show});
+HINSTANCE RecordShell(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR params, LPCWSTR dir,
+                      INT show) {
+  current->launches.push_back({owner, verb ? Narrow(verb) : "", file ? Narrow(file) : "",
+                               params != nullptr, dir != nullptr, show});
   return reinterpret_cast<HINSTANCE>(42);
 }
 
@@ -63,7 +66,7 @@ SeamRecorder::SeamRecorder() {
   seam.SeedRandom = RecordSeed;
   seam.RandomBelow = RecordRandom;
   seam.MessageBoxA = RecordBox;
-  seam.ShellExecuteA = RecordShell;
+  seam.ShellExecuteW = RecordShell;
   seam.DrawAnimatedRects = RecordAnimation;
   GuardRestart(seam);
 }
