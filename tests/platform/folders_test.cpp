@@ -30,6 +30,12 @@ TEST(FolderOfPath, KeepsUpToTheLastBackslashOrColon) {
   for (const auto& c : cases) EXPECT_EQ(FolderOfPath(c.path), c.folder) << c.path;
 }
 
+std::string EnvironmentValue(const wchar_t* name) {
+  wchar_t value[4096];
+  const DWORD got = GetEnvironmentVariableW(name, value, 4096);
+  return got > 0 && got < 4096 ? Narrow(value) : std::string();
+}
+
 TEST(ProgramLocation, NamesThisExecutableAndItsFolder) {
   const std::string path = ProgramFilePath();
   ASSERT_FALSE(path.empty());
@@ -37,6 +43,40 @@ TEST(ProgramLocation, NamesThisExecutableAndItsFolder) {
   EXPECT_EQ(ProgramFolder(), FolderOfPath(path));
   EXPECT_EQ(ProgramFolder().back(), '\\');
   EXPECT_EQ(path.substr(path.size() - 4), ".exe");
+  // Run again from another folder (below), this copy knows where it is.
+  if (const std::string expected = EnvironmentValue(L"VELOTUNE_EXPECTED_FOLDER");
+      !expected.empty()) {
+    EXPECT_EQ(ProgramFolder(), expected);
+  }
+}
+
+// The program installed in a folder named outside the ANSI code page still
+// finds itself, and so its licence and help file.
+TEST(ProgramLocation, InAFolderNamedInAnyScript) {
+  if (!EnvironmentValue(L"VELOTUNE_EXPECTED_FOLDER").empty()) GTEST_SKIP() << "the copy itself";
+  TempFolder dir;
+  const std::string folder = dir /
+                             "\xCE\xA0\xCF\x81\xCE\xBF\xCE\xB3\xCF\x81\xCE\xAC\xCE\xBC\xCE\xBC\xCE"
+                             "\xB1\xCF\x84\xCE\xB1 \xE7\xA8\x8B\xE5\xBA\x8F\\";
+  dir.MakeFolder(folder.substr(dir.path().size()));
+  const std::wstring copy = ExtendedPath(folder + "tests.exe");
+  ASSERT_TRUE(CopyFileW(ExtendedPath(ProgramFilePath()).c_str(), copy.c_str(), TRUE));
+  ASSERT_TRUE(SetEnvironmentVariableW(L"VELOTUNE_EXPECTED_FOLDER", Widen(folder).c_str()));
+  std::wstring line = L"\"" + Widen(folder) +
+                      L"tests.exe\" --gtest_filter=ProgramLocation.NamesThisExecutableAndItsFolder";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessW(copy.c_str(), line.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, nullptr, &startup, &process);
+  SetEnvironmentVariableW(L"VELOTUNE_EXPECTED_FOLDER", nullptr);
+  ASSERT_TRUE(started);
+  ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  EXPECT_EQ(code, 0u) << "the copy did not find itself";
 }
 
 TEST(SpecialFolder, AppDataResolvesWithoutTrailingBackslash) {
@@ -157,6 +197,58 @@ TEST_F(FirefoxProfileTest, SeveralProfilesWithoutIniUseAFolderNeverAFile) {
   dir.MakeFile("Mozilla\\Firefox\\Profiles\\0-stray.txt");
   dir.MakeFolder("Mozilla\\Firefox\\Profiles\\only.folder");
   EXPECT_EQ(FirefoxProfileFolderIn(appData()), profiles() + "only.folder\\");
+}
+
+TEST_F(FirefoxProfileTest, ProfileNamedInAnyScriptChosenByInstallsIni) {
+  const std::string name =
+      "\xD0\xBF\xD1\x80\xD0\xBE\xD1\x84\xD0\xB8\xD0\xBB\xD1\x8C.default-release";
+  dir.MakeFolder("Mozilla\\Firefox\\Profiles\\aaaa.first");
+  dir.MakeFolder("Mozilla\\Firefox\\Profiles\\" + name);
+  // Only installs.ini names the default; profiles.ini marks another one.
+  dir.MakeFile(
+      "Mozilla\\Firefox\\profiles.ini",
+      "\xEF\xBB\xBF[Profile0]\r\nIsRelative=1\r\nPath=Profiles/aaaa.first\r\nDefault=1\r\n");
+  dir.MakeFile("Mozilla\\Firefox\\installs.ini",
+               "[308046B0AF4A39CB]\r\nDefault=Profiles/" + name + "\r\nLocked=1\r\n");
+  EXPECT_EQ(FirefoxProfileFolderIn(appData()), profiles() + name + "\\");
+}
+
+TEST(FirefoxLocalTwinTest, SameProfileNameBelowTheLocalFolder) {
+  const std::string roaming = "C:\\u\\AppData\\Roaming", local = "C:\\u\\AppData\\Local";
+  const std::string profiles = roaming + "\\Mozilla\\Firefox\\Profiles\\";
+  const struct {
+    std::string profile;
+    std::string twin;
+  } cases[] = {
+      {profiles + "ab.default\\", local + "\\Mozilla\\Firefox\\Profiles\\ab.default\\"},
+      {"c:\\U\\appdata\\roaming\\MOZILLA\\Firefox\\Profiles\\ab.default\\",
+       local + "\\Mozilla\\Firefox\\Profiles\\ab.default\\"},
+      {profiles, ""},                       // no profile found
+      {profiles + "a\\b\\", ""},            // not a profile folder
+      {"D:\\Elsewhere\\ab.default\\", ""},  // outside the roaming folder
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FirefoxLocalTwin(c.profile, roaming, local), c.twin) << c.profile;
+  EXPECT_EQ(FirefoxLocalTwin(profiles + "ab.default\\", roaming, ""), "");
+}
+
+TEST(ExtendedPathTest, AbsoluteFormsForTheWideCalls) {
+  const struct {
+    const char* path;
+    const wchar_t* extended;
+  } cases[] = {
+      {"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
+      {"C:/a//b/./c/..", L"\\\\?\\C:\\a\\b"},
+      {"C:\\a\\b. . ", L"\\\\?\\C:\\a\\b"},
+      {"C:\\a\\", L"\\\\?\\C:\\a\\"},
+      {"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
+      {"\\\\?\\C:\\a\\..\\b", L"\\\\?\\C:\\a\\..\\b"},  // taken as it is
+      {"\\\\.\\C:\\a", L"\\\\.\\C:\\a"},
+      {"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtendedPath(std::string(c.path)), c.extended) << c.path;
+  const std::string deep = "C:\\" + std::string(40000, 'x');
+  EXPECT_EQ(ExtendedPath(deep), L"\\\\?\\" + Widen(deep));
 }
 
 TEST(FirefoxProfileFolderTest, EmptyAppDataNeverGivesARootedPath) {

@@ -79,6 +79,17 @@ TEST_F(RegistryHelpers, ReadTextTakesOnlyPlainStrings) {
   for (const auto& c : cases) EXPECT_EQ(ReadText(k, c.name, "dflt"), c.expected) << c.name;
 }
 
+TEST_F(RegistryHelpers, TextsInAnyScriptSurviveWriteAndRead) {
+  const auto k = OpenOrCreateKey(HKEY_CURRENT_USER, "Software\\\xCE\xA4\xCE\xB5\xCF\x83\xCF\x84");
+  const std::string texts[] = {
+      "C:\\Users\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\AppData\\\xE7\xBC\x93\xE5\xAD\x98",
+      "\xF0\x9F\x8D\xAA", "plain", ""};
+  for (const std::string& text : texts) {
+    EXPECT_TRUE(WriteText(k, "\xCE\xB8\xCE\xAD\xCF\x83\xCE\xB7", text));
+    EXPECT_EQ(ReadText(k, "\xCE\xB8\xCE\xAD\xCF\x83\xCE\xB7", "dflt"), text);
+  }
+}
+
 TEST_F(RegistryHelpers, NullKeyGivesDefaultsAndRefusesWritesWithoutCallingThePlatform) {
   RegistryFaults counter;
   EXPECT_EQ(ReadNumber(nullptr, "n", 3), 3);
