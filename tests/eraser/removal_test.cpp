@@ -12,22 +12,6 @@ namespace {
 
 using test::TempFolder;
 
-TEST(NormalizeFolderName, TrimsAndEndsWithABackslash) {
-  const struct {
-    const char* in;
-    const char* out;
-  } cases[] = {
-      {"C:\\Cache", "C:\\Cache\\"},
-      {"  C:\\Cache \t", "C:\\Cache\\"},
-      {"C:\\Cache\\", "C:\\Cache\\"},
-      {"\r\nC:\\a b\\\n", "C:\\a b\\"},
-      {"", ""},
-      {"   \t  ", ""},
-      {"\x01x\x1F", "x\\"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(NormalizeFolderName(c.in), c.out) << c.in;
-}
-
 // Every entry below a folder, as relative paths.
 std::set<std::string> Contents(const std::string& folder, const std::string& prefix = "") {
   std::set<std::string> names;
