@@ -19,7 +19,7 @@ cp "$seeds"/*.png "$work/seeds/"
 seed_count=$(ls "$work/seeds" | wc -l)
 
 start=$EPOCHREALTIME
-setarch "$(uname -m)" --addr-no-randomize "$fuzzer" -runs="$runs" -seed=1 -max_len=2048 -malloc_limit_mb=80 -rss_limit_mb=1024 \
+setarch "$(uname -m)" --addr-no-randomize "$fuzzer" -runs="$runs" -seed=1 -max_len=2048 -malloc_limit_mb=65 -rss_limit_mb=1024 \
   -timeout=10 -reload=0 -dict="$here/png.dict" -print_final_stats=1 -artifact_prefix="$work/" \
   "$work/corpus" "$work/seeds" >"$work/log" 2>&1
 rc=$?
