@@ -7,6 +7,7 @@ packages=(
   cmake make
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   googletest
+  clang-14 libclang-rt-14-dev zlib1g-dev libgtest-dev
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   fp-utils
   fonts-wine fonts-liberation

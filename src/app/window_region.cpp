@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/window_runs.h"
 #include "ui/gdi.h"
 
 namespace velotune {
@@ -70,26 +71,20 @@ void Accumulate(HRGN& result, HRGN part) {
   DeleteObject(part);
 }
 
+std::vector<PixelRun> RunsOf(const ui::Picture& picture, ui::Color transparent) {
+  const COLORREF key = ui::ResolveColor(transparent);
+  return OpaqueRuns(picture.Pixels(), picture.Width(),
+                    (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key));
+}
+
+RECT ToRect(const PixelRun& run) { return {run.left, run.top, run.right, run.bottom}; }
+
 }  // namespace
 
 std::vector<RECT> OpaqueRuns(const ui::Picture& picture, ui::Color transparent) {
-  const COLORREF key = ui::ResolveColor(transparent);
-  const uint32_t keyPixel = (GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key);
-  const int width = picture.Width(), height = picture.Height();
-  const std::vector<uint32_t>& pixels = picture.Pixels();
-  std::vector<RECT> runs;
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* row = pixels.data() + static_cast<size_t>(y) * width;
-    int x = 0;
-    while (x < width) {
-      // The fourth byte is not part of the colour.
-      while (x < width && (row[x] & 0xFFFFFF) == keyPixel) ++x;
-      const int x0 = x;
-      while (x < width && (row[x] & 0xFFFFFF) != keyPixel) ++x;
-      if (x > x0) runs.push_back({x0, y, x, y + 1});
-    }
-  }
-  return runs;
+  std::vector<RECT> rects;
+  for (const PixelRun& run : RunsOf(picture, transparent)) rects.push_back(ToRect(run));
+  return rects;
 }
 
 HRGN BuildWindowRegion(const ui::Picture& picture, ui::Color transparent, int* regionsMade) {
@@ -100,8 +95,8 @@ HRGN BuildWindowRegion(const ui::Picture& picture, ui::Color transparent, int* r
     ++made;
     Accumulate(result, block.TakeRegion());
   };
-  for (const RECT& run : OpaqueRuns(picture, transparent)) {
-    block.Add(run);
+  for (const PixelRun& run : RunsOf(picture, transparent)) {
+    block.Add(ToRect(run));
     if (block.Count() == kRegionBatch) flush();
   }
   flush();

@@ -18,7 +18,7 @@ inline constexpr DWORD kRegionBatch = 2000;
 HRGN BuildWindowRegion(const ui::Picture& picture, ui::Color transparent,
                        int* regionsMade = nullptr);
 
-// The runs of opaque pixels, row by row, one rectangle each.
+// The runs of opaque pixels (window_runs.h), row by row, one rectangle each.
 std::vector<RECT> OpaqueRuns(const ui::Picture& picture, ui::Color transparent);
 
 }  // namespace velotune

@@ -1,6 +1,7 @@
 #include "ui/picture.h"
 
 #include <cstring>
+#include <utility>
 
 #include "ui/gdi.h"
 
@@ -11,15 +12,24 @@ Picture::Data::~Data() {
 }
 
 Picture Picture::FromBgra(int width, int height, const std::vector<uint8_t>& bgra) {
-  Picture p;
   if (width <= 0 || height <= 0 ||
       bgra.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
+    return {};
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  std::memcpy(pixels.data(), bgra.data(), pixels.size() * 4);
+  return FromPixels(width, height, std::move(pixels));
+}
+
+Picture Picture::FromPixels(int width, int height, std::vector<uint32_t> pixels) {
+  Picture p;
+  if (width <= 0 || height <= 0 ||
+      pixels.size() < static_cast<size_t>(width) * static_cast<size_t>(height))
     return p;
   p.data_ = std::make_shared<Data>();
   p.data_->width = width;
   p.data_->height = height;
+  p.data_->pixels = std::move(pixels);
   p.data_->pixels.resize(static_cast<size_t>(width) * height);
-  std::memcpy(p.data_->pixels.data(), bgra.data(), p.data_->pixels.size() * 4);
   for (uint32_t px : p.data_->pixels)
     if ((px >> 24) != 0xFF) {
       p.data_->hasAlpha = true;

@@ -13,6 +13,8 @@ class Picture {
   Picture() = default;
   // Straight-alpha B, G, R, A bytes, rows from the top.
   static Picture FromBgra(int width, int height, const std::vector<uint8_t>& bgra);
+  // The same as 0xAARRGGBB words, taken over without a copy.
+  static Picture FromPixels(int width, int height, std::vector<uint32_t> pixels);
   // A copy of a bitmap's pixels, opaque.
   static Picture FromBitmap(HBITMAP bitmap);
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "ui/gdi.h"
 #include "widgets/png_decode.h"
 
@@ -19,11 +21,10 @@ ui::Picture LoadArtwork(const char* name) {
   HGLOBAL loaded = LoadResource(module, resource);
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) return {};
-  const PngResult png =
-      DecodePng(static_cast<const uint8_t*>(data), SizeofResource(module, resource));
+  PngResult png = DecodePng(static_cast<const uint8_t*>(data), SizeofResource(module, resource));
   if (!png.ok) return {};
-  return ui::Picture::FromBgra(static_cast<int>(png.image.width),
-                               static_cast<int>(png.image.height), png.image.bgra);
+  return ui::Picture::FromPixels(static_cast<int>(png.image.width),
+                                 static_cast<int>(png.image.height), std::move(png.image.pixels));
 }
 
 }  // namespace velotune

@@ -135,11 +135,8 @@ inline uint8_t ToByte(unsigned v) {
     return static_cast<uint8_t>(v * (255 / ((1u << kDepth) - 1)));
 }
 
-inline void Put(uint8_t* px, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
-  px[0] = b;
-  px[1] = g;
-  px[2] = r;
-  px[3] = a;
+inline void Put(uint32_t* px, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+  *px = (uint32_t{a} << 24) | (uint32_t{r} << 16) | (uint32_t{g} << 8) | b;
 }
 
 // Decodes the zlib stream of the IDAT chunks one scan line at a time, so only
@@ -158,7 +155,7 @@ class ScanlineDecoder {
   const char* Init() {
     const size_t max_row = 1 + RowBytes(h_.width, h_.pixel_bits);
     try {
-      out_.bgra.assign(size_t{h_.width} * h_.height * 4, 0);
+      out_.pixels.assign(size_t{h_.width} * h_.height, 0);
       rows_.assign(2 * max_row, 0);
     } catch (const std::bad_alloc&) {
       return "out of memory";
@@ -276,8 +273,8 @@ class ScanlineDecoder {
   bool EmitRowAt(const uint8_t* line) {
     const Pass& p = passes_[pass_];
     const size_t y = p.y0 + size_t{row_} * p.dy;
-    uint8_t* px = out_.bgra.data() + (y * h_.width + p.x0) * 4;
-    const size_t step = size_t{p.dx} * 4;
+    uint32_t* px = out_.pixels.data() + y * h_.width + p.x0;
+    const size_t step = p.dx;
     const uint32_t n = pass_width_;
 
     switch (h_.colour_type) {
@@ -354,7 +351,7 @@ const char* ParseHeader(const uint8_t* d, uint32_t length, Header& h) {
   h.colour_type = d[9];
   if (h.width == 0 || h.height == 0) return "zero image width or height";
   if (h.width > kPngMaxSide || h.height > kPngMaxSide ||
-      uint64_t{h.width} * h.height > kPngMaxPixels)
+      uint64_t{h.width} * h.height * 4 > kPngMaxOutputBytes)
     return "image too large";
 
   unsigned channels = 0;

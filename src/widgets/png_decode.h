@@ -12,8 +12,9 @@ namespace velotune {
 
 struct DecodedImage {
   uint32_t width = 0, height = 0;
-  std::vector<uint8_t> bgra;  // top-down rows, 4 bytes a pixel: B, G, R, A; straight (not
-                              // premultiplied) alpha; opaque = 255
+  // Top-down rows of 0xAARRGGBB words, straight (not premultiplied) alpha,
+  // opaque = 255: the layout ui::Picture keeps, so it takes them over uncopied.
+  std::vector<uint32_t> pixels;
 };
 
 struct PngResult {
@@ -22,10 +23,12 @@ struct PngResult {
   DecodedImage image;  // empty when !ok
 };
 
-// Largest image we agree to decode; checked before any pixel memory is
-// allocated, so a tiny file cannot make us reserve gigabytes.
+// Largest image we agree to decode, checked before any pixel memory is
+// allocated: deflate packs up to 1032 bytes into one, so a file of a few
+// kilobytes can claim hundreds of megabytes. 64 MiB of output (4096 x 4096)
+// is eighty times our largest artwork; the side cap bounds the row buffers.
 inline constexpr uint32_t kPngMaxSide = 16384;
-inline constexpr uint64_t kPngMaxPixels = 64ull * 1024 * 1024;
+inline constexpr uint64_t kPngMaxOutputBytes = 64ull * 1024 * 1024;
 
 // Decodes a complete PNG file held in memory. Grey, RGB, palette, grey+alpha
 // and RGBA at every legal bit depth are supported, interlaced or not;

@@ -13,22 +13,6 @@ namespace {
 using test::TempFolder;
 using Names = std::vector<std::string>;
 
-TEST(NormalizeFolderName, TrimsAndEndsWithABackslash) {
-  const struct {
-    const char* in;
-    const char* out;
-  } cases[] = {
-      {"C:\\Cache", "C:\\Cache\\"},
-      {"  C:\\Cache \t", "C:\\Cache\\"},
-      {"C:\\Cache\\", "C:\\Cache\\"},
-      {"\r\nC:\\a b\\\n", "C:\\a b\\"},
-      {"", ""},
-      {"   \t  ", ""},
-      {"\x01x\x1F", "x\\"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(NormalizeFolderName(c.in), c.out) << c.in;
-}
-
 class RemovalTest : public testing::Test {
  protected:
   void SetUp() override {

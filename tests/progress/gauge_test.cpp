@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "progress/gauge_cases.h"
 #include "progress/gauge_fill.h"
 #include "progress/screen.h"
 #include "support/ui_fixture.h"
@@ -289,24 +290,10 @@ TEST(GaugeRangeTest, RefusedRangesReportTheBoundsAndChangeNothing) {
   }
 }
 
-TEST(GaugeRangeTest, PercentageIsRoundedTowardZeroAndZeroForAnEmptyRange) {
-  const struct {
-    int minValue, maxValue, progress, percent;
-  } cases[] = {
-      {0, 100, 50, 50},
-      {0, 1000, 19, 1},
-      {0, 3, 2, 66},
-      {5, 5, 5, 0},
-      {-10, -5, -7, 60},
-      {-100, 100, 0, 50},
-      {-2147483647, 2147483647, 0, 50},
-      {INT_MIN, INT_MAX, INT_MAX, 100},
-      {INT_MIN, INT_MAX, INT_MIN, 0},
-  };
-  for (const auto& c : cases) {
+TEST(GaugeRangeTest, PercentDoneIsTheGaugePercentage) {
+  for (const auto& c : test::kPercentageCases) {
     SCOPED_TRACE(std::to_string(c.minValue) + ".." + std::to_string(c.maxValue) + " at " +
                  std::to_string(c.progress));
-    EXPECT_EQ(GaugePercentage(c.minValue, c.maxValue, c.progress), c.percent);
     TGauge gauge("Gauge1");
     gauge.SetLoading(true);  // any order of the two bounds
     (void)gauge.SetMinValue(c.minValue);
@@ -315,15 +302,6 @@ TEST(GaugeRangeTest, PercentageIsRoundedTowardZeroAndZeroForAnEmptyRange) {
     gauge.SetProgress(c.progress);
     EXPECT_EQ(gauge.PercentDone(), c.percent);
   }
-}
-
-TEST(GaugeRangeTest, FillLengthIsCutAtTheSpan) {
-  const struct {
-    int span, percent, length;
-  } cases[] = {{298, 0, 0},     {298, 1, 2},     {298, 50, 149}, {298, 99, 295},
-               {298, 100, 298}, {298, 150, 298}, {300, 100, 300}};
-  for (const auto& c : cases)
-    EXPECT_EQ(GaugeFillLength(c.span, c.percent), c.length) << c.span << " at " << c.percent;
 }
 
 TEST(GaugeRangeTest, AddingToTheProgressStopsAtTheRange) {

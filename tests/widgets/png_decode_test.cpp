@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -14,6 +15,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "support/allocation_watch.h"
 
 namespace velotune {
 namespace {
@@ -274,8 +277,9 @@ Rgba ExpectedPixel(const Image& img, uint32_t x, uint32_t y) {
 }
 
 Rgba PixelAt(const DecodedImage& img, uint32_t x, uint32_t y) {
-  const uint8_t* p = &img.bgra[(size_t{y} * img.width + x) * 4];
-  return {p[2], p[1], p[0], p[3]};
+  const uint32_t p = img.pixels[size_t{y} * img.width + x];
+  return {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p),
+          static_cast<uint8_t>(p >> 24)};
 }
 
 std::string Describe(Rgba c) {
@@ -399,7 +403,7 @@ TEST_P(FixtureTest, DecodesToFormulaPixels) {
   EXPECT_TRUE(r.error.empty());
   ASSERT_EQ(r.image.width, f.width);
   ASSERT_EQ(r.image.height, f.height);
-  ASSERT_EQ(r.image.bgra.size(), size_t{f.width} * f.height * 4);
+  ASSERT_EQ(r.image.pixels.size(), size_t{f.width} * f.height);
   for (uint32_t y = 0; y < f.height; ++y) {
     for (uint32_t x = 0; x < f.width; ++x) {
       const Rgba want = FormulaPixel(f.pattern, f.depth, x, y);
@@ -431,7 +435,7 @@ TEST(PngDecodeTest, InterlacedMatchesProgressivePixelForPixel) {
     ASSERT_TRUE(laced.ok) << laced.error;
     EXPECT_EQ(plain.image.width, laced.image.width);
     EXPECT_EQ(plain.image.height, laced.image.height);
-    EXPECT_EQ(plain.image.bgra, laced.image.bgra);
+    EXPECT_EQ(plain.image.pixels, laced.image.pixels);
   }
 }
 
@@ -491,7 +495,7 @@ void ExpectDecodesTo(const PngResult& r, const Image& img) {
   ASSERT_TRUE(r.ok) << r.error;
   ASSERT_EQ(r.image.width, img.width);
   ASSERT_EQ(r.image.height, img.height);
-  ASSERT_EQ(r.image.bgra.size(), size_t{img.width} * img.height * 4);
+  ASSERT_EQ(r.image.pixels.size(), size_t{img.width} * img.height);
   for (uint32_t y = 0; y < img.height; ++y)
     for (uint32_t x = 0; x < img.width; ++x) {
       const Rgba want = ExpectedPixel(img, x, y);
@@ -545,7 +549,7 @@ INSTANTIATE_TEST_SUITE_P(AllFormats, FormatTest, testing::ValuesIn(kFormats),
                                   (info.param.with_trns ? "_trns" : "");
                          });
 
-TEST(PngDecodeTest, WritesBgraInTopDownOrder) {
+TEST(PngDecodeTest, WritesArgbWordsInTopDownOrder) {
   Image img;
   img.width = 2;
   img.height = 2;
@@ -553,8 +557,12 @@ TEST(PngDecodeTest, WritesBgraInTopDownOrder) {
   img.samples = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160};
   const PngResult r = Decode(EncodePng(img, false, 0));
   ASSERT_TRUE(r.ok) << r.error;
-  const Bytes want = {30, 20, 10, 40, 70, 60, 50, 80, 110, 100, 90, 120, 150, 140, 130, 160};
-  EXPECT_EQ(r.image.bgra, want);
+  const std::vector<uint32_t> want = {0x280A141E, 0x50323C46, 0x785A646E, 0xA0828C96};
+  EXPECT_EQ(r.image.pixels, want);
+  // In memory that is B, G, R, A, as a 32-bit DIB section wants it.
+  uint8_t bytes[4];
+  std::memcpy(bytes, r.image.pixels.data(), 4);
+  EXPECT_EQ(Bytes(bytes, bytes + 4), (Bytes{30, 20, 10, 40}));
 }
 
 // ---------------------------------------------------------------------------
@@ -610,7 +618,7 @@ TEST(PngDecodeTest, ToleratesHarmlessVariations) {
     const PngResult got = Decode(Edit(original, tc.change));
     ASSERT_TRUE(got.ok) << got.error;
     EXPECT_EQ(got.image.width, want.image.width);
-    EXPECT_EQ(got.image.bgra, want.image.bgra);
+    EXPECT_EQ(got.image.pixels, want.image.pixels);
   }
 }
 
@@ -628,13 +636,57 @@ TEST(PngDecodeTest, AcceptsMaximallyCompressedData) {
   ExpectDecodesTo(Decode(file), img);
 }
 
+// A grey 1-bit file whose rows are all zero: deflate packs it about a
+// thousand to one.
+Bytes BlankOneBitPng(uint32_t width, uint32_t height) {
+  Image img;
+  img.width = width;
+  img.height = height;
+  img.depth = 1;
+  const Bytes lines(size_t{height} * (1 + (width + 7) / 8), 0);
+  return PngFromScanlines(img, false, lines);
+}
+
+// About 8 KiB that inflate to an image of 256 MiB: refused from the header,
+// before any pixel memory is reserved.
+TEST(PngDecodeTest, TinyFileClaimingAHugeImageIsRefusedBeforeAllocating) {
+  const Bytes file = BlankOneBitPng(8192, 8192);
+  ASSERT_LT(file.size(), 9u * 1024);
+  const test::AllocationWatch watch;
+  const PngResult r = Decode(file);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("image too large"), std::string::npos) << r.error;
+  EXPECT_TRUE(r.image.pixels.empty());
+  if (test::AllocationWatch::Works()) {
+    EXPECT_LT(watch.Largest(), 64u * 1024);
+  }
+}
+
+// An image of exactly the output cap decodes, and the decoder holds its
+// output once: nothing else it allocates comes near that size.
+TEST(PngDecodeTest, ImageOfExactlyTheCapDecodesWithOneOutputBuffer) {
+  const uint32_t side = 4096;
+  static_assert(uint64_t{4096} * 4096 * 4 == kPngMaxOutputBytes);
+  const Bytes file = BlankOneBitPng(side, side);
+  const test::AllocationWatch watch;
+  const PngResult r = Decode(file);
+  ASSERT_TRUE(r.ok) << r.error;
+  ASSERT_EQ(r.image.pixels.size(), size_t{side} * side);
+  EXPECT_EQ(std::count(r.image.pixels.begin(), r.image.pixels.end(), 0xFF000000u),
+            std::ssize(r.image.pixels));
+  if (test::AllocationWatch::Works()) {
+    EXPECT_EQ(watch.Largest(), kPngMaxOutputBytes);
+    EXPECT_LT(watch.Total(), kPngMaxOutputBytes + 1024 * 1024);
+  }
+}
+
 TEST(PngDecodeTest, IgnoresBytesAfterIend) {
   Bytes file = ReadFile("grey8.png");
   const PngResult want = Decode(file);
   file.insert(file.end(), {0, 0, 0, 0xff, 'x', 'y'});
   const PngResult got = Decode(file);
   ASSERT_TRUE(got.ok) << got.error;
-  EXPECT_EQ(got.image.bgra, want.image.bgra);
+  EXPECT_EQ(got.image.pixels, want.image.pixels);
 }
 
 // ---------------------------------------------------------------------------
@@ -803,15 +855,19 @@ std::vector<BadCase> BadCases() {
       {"WidthOneOverSideLimit", [] { return HeaderOnly(kPngMaxSide + 1, 1, 8, 0); },
        "image too large"},
       {"WidthTopBitSet", [] { return HeaderOnly(0x80000000u, 1, 8, 0); }, "image too large"},
-      {"PixelCountOverLimit", [] { return HeaderOnly(16384, 4097, 8, 0); }, "image too large"},
+      // The output cap counts 4 bytes a pixel whatever the file's depth.
+      {"OutputOneRowOverCap", [] { return HeaderOnly(16384, 1025, 8, 0); }, "image too large"},
+      {"OutputOverCapAt1Bit", [] { return HeaderOnly(8192, 8192, 1, 0); }, "image too large"},
+      {"OutputOverCapSquare", [] { return HeaderOnly(4097, 4096, 1, 3); }, "image too large"},
       // At exactly the limits the header is accepted; the file then fails for lack of data.
-      {"LargestAllowedWide", [] { return HeaderOnly(16384, 4096, 8, 0); }, "missing IDAT"},
-      {"LargestAllowedTall", [] { return HeaderOnly(4096, 16384, 16, 6); }, "missing IDAT"},
+      {"LargestAllowedWide", [] { return HeaderOnly(16384, 1024, 8, 0); }, "missing IDAT"},
+      {"LargestAllowedTall", [] { return HeaderOnly(1024, 16384, 16, 6); }, "missing IDAT"},
+      {"LargestAllowedSquare", [] { return HeaderOnly(4096, 4096, 1, 0); }, "missing IDAT"},
       {"HugeHeaderTinyData",
        [] {
          return WithIhdr("grey8.png", [](Bytes& d) {
            SetU32(d, 0, 16384);
-           SetU32(d, 4, 4096);
+           SetU32(d, 4, 1024);
          });
        },
        "image data too short"},
@@ -1095,7 +1151,7 @@ TEST_P(MalformedTest, IsRefusedWithReason) {
   EXPECT_NE(r.error.find(bc.error), std::string::npos) << "error was: \"" << r.error << "\"";
   EXPECT_EQ(r.image.width, 0u);
   EXPECT_EQ(r.image.height, 0u);
-  EXPECT_TRUE(r.image.bgra.empty());
+  EXPECT_TRUE(r.image.pixels.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedTest, testing::ValuesIn(BadCases()),
