@@ -69,7 +69,9 @@ hidden() { [[ -z "$(main_window)" && -n "$(any_window)" ]]; }
 our_pids() {
   local pid
   for pid in $(pgrep -f 'velotune\.exe'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    # A process may end between the listing and the read.
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      echo "$pid"
   done
 }
 
