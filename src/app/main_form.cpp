@@ -16,7 +16,6 @@
 #include "platform/system_seam.h"
 #include "platform/text.h"
 #include "progress/prg_wnd.h"
-#include "progress/progress_report.h"
 #include "tray/tray_icon.h"
 #include "ui/application.h"
 #include "widgets/bar_popup_menu.h"
@@ -182,23 +181,23 @@ void TForm1::WarnNotAdministrator() {
 }
 
 void TForm1::BmpButton1Click() {
-  TPrgWnd& window = *progress_;
-  SetGaugeProgress(window.Gauge1(), 0);
-  ShowProgressWindow(window);
-  SetLabelText(window.Label1(), "Network Optimization");
-  int refused = 0;
   // Each button on its own, as a chain of tests rather than of alternatives.
-  for (int n = 1; n <= kProfileCount; ++n) {
-    if (!ProfileButton(n).Checked()) continue;
-    SetLabelText(window.Label2(), std::string(LookupProfile(n).name));
-    const int refusedHere = ApplyConnectionProfile(n, window.Gauge1(), window.Label3());
-    // A profile only counts as applied when all of it was written.
-    if (refusedHere == 0) WriteAppliedProfile(n);
-    refused += refusedHere;
-    RBClick(n);
-  }
-  HideProgressWindow(window);
-  if (refused > 0) {
+  bool allHeld = true;
+  RunInProgressWindow(*progress_, "Network Optimization", TitleFirst::After,
+                      [&](RunReport& report) {
+                        for (int n = 1; n <= kProfileCount; ++n) {
+                          if (!ProfileButton(n).Checked()) continue;
+                          report.SetDetail(std::string(LookupProfile(n).name));
+                          ApplyConnectionProfile(n, report);
+                          // A profile only counts as applied when the registry holds all of it.
+                          if (ProfileHeld(n))
+                            WriteAppliedProfile(n);
+                          else
+                            allHeld = false;
+                          RBClick(n);
+                        }
+                      });
+  if (!allHeld) {
     WarnNotAdministrator();
     return;
   }
@@ -226,12 +225,8 @@ void TForm1::BmpButton2Click() {
     Sys().MessageBoxA(Handle(), "No items are selected.", "Velotune", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  TPrgWnd& window = *progress_;
-  SetGaugeProgress(window.Gauge1(), 0);
-  SetLabelText(window.Label1(), "Erasing Tracks");
-  ShowProgressWindow(window);
-  RunTracksEraser(window.Gauge1(), window.Label3(), window.Label2(), boxes);
-  HideProgressWindow(window);
+  RunInProgressWindow(*progress_, "Erasing Tracks", TitleFirst::Before,
+                      [&](RunReport& report) { RunTracksEraser(report, boxes); });
 }
 
 void TForm1::ReadEnhancementsBack() {
@@ -245,13 +240,11 @@ void TForm1::BmpButton3Click() {
   EnhancementTicks ticks{};
   for (size_t row = 0; row < ticks.size(); ++row)
     ticks[row] = EnhancementBox(static_cast<int>(row) + 1).Checked();
-  TPrgWnd& window = *progress_;
-  SetGaugeProgress(window.Gauge1(), 0);
-  SetLabelText(window.Label1(), "Applying Enhancements");
-  ShowProgressWindow(window);
-  const int refused = ApplyEnhancements(window.Gauge1(), window.Label3(), window.Label2(), ticks);
-  HideProgressWindow(window);
-  if (refused > 0) WarnNotAdministrator();
+  RunInProgressWindow(*progress_, "Applying Enhancements", TitleFirst::Before,
+                      [&](RunReport& report) { ApplyEnhancements(report, ticks); });
+  // Warn only when the registry does not hold what the user asked for: a
+  // refused rewrite of a value that is already right takes nothing away.
+  if (!EnhancementsHeld(ticks)) WarnNotAdministrator();
 }
 
 void TForm1::BuildTray() {

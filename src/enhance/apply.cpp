@@ -1,29 +1,31 @@
 #include "enhance/apply.h"
 
 #include "enhance/catalogue.h"
-#include "progress/progress_report.h"
 
 namespace velotune {
 
-int ApplyEnhancements(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                      const EnhancementTicks& ticks) {
+void ApplyEnhancements(RunReport& report, const EnhancementTicks& ticks) {
   SeedRunPauses();
   // Read afresh every run: the user may have switched identities.
   const std::string identity = ReadIdentity();
   const int step = 100 / static_cast<int>(kEnhancements.size());
-  int refused = 0;
   for (size_t i = 0; i < kEnhancements.size(); ++i) {
-    ShowPercentage(gauge, percentage);
+    ShowPercentage(report);
     RandomPause();
-    SetLabelText(detail, kEnhancements[i].detail);
-    UpdateLabel(detail);
-    refused += WriteEnhancement(kEnhancements[i], identity, ticks[i]);
-    AdvanceGauge(gauge, step);
+    report.ShowDetail(kEnhancements[i].detail);
+    WriteEnhancement(kEnhancements[i], identity, ticks[i]);
+    AdvanceGauge(report, step);
   }
-  ShowPercentage(gauge, percentage);
+  ShowPercentage(report);
   RandomPause();
-  ClosingSequence(gauge, percentage, kFinishingText);
-  return refused;
+  ClosingSequence(report, kFinishingText);
+}
+
+bool EnhancementsHeld(const EnhancementTicks& ticks) {
+  const std::string identity = PeekIdentity();
+  for (size_t i = 0; i < kEnhancements.size(); ++i)
+    if (!HoldsEnhancement(kEnhancements[i], identity, ticks[i])) return false;
+  return true;
 }
 
 }  // namespace velotune

@@ -149,6 +149,10 @@ std::string ReadIdentity() {
   return ReadText(OpenOrCreateKey(HKEY_CURRENT_USER, "Identities"), "Last User ID", "");
 }
 
+std::string PeekIdentity() {
+  return ReadText(OpenKeyForRead(HKEY_CURRENT_USER, "Identities"), "Last User ID", "");
+}
+
 HKEY RootOf(const Enhancement& e) { return e.machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
 std::string KeyPathOf(const Enhancement& e, const std::string& identity) {
@@ -168,6 +172,20 @@ bool ReadEnhancementState(const Enhancement& e, const std::string& identity) {
   const auto key = OpenKeyForRead(RootOf(e), path);
   if (e.kind == ValueKind::Number) return ReadNumber(key, e.names[0], 0) != 0;
   return ReadText(key, e.names[0], e.offText) == e.onText;
+}
+
+bool HoldsEnhancement(const Enhancement& e, const std::string& identity, bool ticked) {
+  const auto key = OpenKeyForRead(RootOf(e), KeyPathOf(e, identity));
+  for (const char* name : e.names) {
+    if (!name) continue;
+    if (e.kind == ValueKind::Number) {
+      const int32_t wanted = ticked ? e.onNumber : e.offNumber;
+      if (ReadNumber(key, name, wanted ^ 1) != wanted) return false;
+    } else if (ReadText(key, name, std::string(1, '\0')) != (ticked ? e.onText : e.offText)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 int WriteEnhancement(const Enhancement& e, const std::string& identity, bool ticked) {

@@ -30,6 +30,8 @@ extern const std::array<Enhancement, 11> kEnhancements;
 // The current Outlook Express identity ("Last User ID" under "Identities",
 // which is created when missing); empty when there is none.
 std::string ReadIdentity();
+// The same read with read access only; nothing is created.
+std::string PeekIdentity();
 
 HKEY RootOf(const Enhancement& e);
 // The key path, with "Identities\<identity>\" before it for the identity rows.
@@ -37,6 +39,10 @@ std::string KeyPathOf(const Enhancement& e, const std::string& identity);
 
 // Whether the stored values read as a tick; nothing is created.
 bool ReadEnhancementState(const Enhancement& e, const std::string& identity);
+
+// True when the stored value(s) are exactly what the tick or no tick writes;
+// read with read access only.
+bool HoldsEnhancement(const Enhancement& e, const std::string& identity, bool ticked);
 
 // Writes the tick's or the no-tick's value(s); gives how many opens and
 // writes the registry refused.

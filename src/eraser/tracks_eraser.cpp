@@ -10,7 +10,6 @@
 #include "eraser/removal.h"
 #include "platform/folders.h"
 #include "platform/registry.h"
-#include "progress/progress_report.h"
 
 namespace velotune {
 namespace {
@@ -33,20 +32,17 @@ int SelectedEraseSteps(const EraseChoices& boxes) {
   return steps + ((boxes[7] || boxes[8]) ? 1 : 0);
 }
 
-void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                     const EraseChoices& boxes, const std::vector<std::string>& extraGuarded) {
+void RunTracksEraser(RunReport& report, const EraseChoices& boxes,
+                     const std::vector<std::string>& extraGuarded) {
   SeedRunPauses();
   const int steps = SelectedEraseSteps(boxes);
   if (steps == 0) return;
   const int stepSize = 100 / steps;
   auto showProgress = [&] {
-    ShowPercentage(gauge, percentage);
+    ShowPercentage(report);
     RandomPause();
   };
-  auto announce = [&](const char* text) {
-    SetLabelText(detail, text);
-    UpdateLabel(detail);
-  };
+  auto announce = [&](const char* text) { report.ShowDetail(text); };
   // Every piece of work checks its location first: an empty, relative,
   // missing or guarded location is passed over, and the gauge advances all
   // the same.
@@ -116,10 +112,10 @@ void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
     if (!ticked) continue;
     announce(step.text);
     step.work();
-    AdvanceGauge(gauge, stepSize);
+    AdvanceGauge(report, stepSize);
     showProgress();
   }
-  ClosingSequence(gauge, percentage, kFinishingText);
+  ClosingSequence(report, kFinishingText);
 }
 
 }  // namespace velotune

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "progress/gauge.h"
-#include "ui/controls.h"
+#include "progress/run_report.h"
 
 namespace velotune {
 
@@ -29,7 +28,7 @@ inline constexpr const char* kFirefoxCookieFiles[] = {"cookies.txt", "cookies.sq
 
 // Needs at least one step; does nothing without one. `extraGuarded` adds
 // folders that are never emptied to the real ones (tests use stand-ins).
-void RunTracksEraser(TGauge& gauge, ui::Label& percentage, ui::Label& detail,
-                     const EraseChoices& boxes, const std::vector<std::string>& extraGuarded = {});
+void RunTracksEraser(RunReport& report, const EraseChoices& boxes,
+                     const std::vector<std::string>& extraGuarded = {});
 
 }  // namespace velotune

@@ -1,11 +1,9 @@
 #pragma once
-#include "progress/gauge.h"
-#include "ui/controls.h"
+#include "progress/run_report.h"
 
 namespace velotune {
 
-// Writes profile n step by step with the progress shown; gives how many opens
-// and writes the registry refused.
-int ApplyConnectionProfile(int profile, TGauge& gauge, ui::Label& percentage);
+// Writes profile n step by step with the progress shown.
+void ApplyConnectionProfile(int profile, RunReport& report);
 
 }  // namespace velotune

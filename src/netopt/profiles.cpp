@@ -89,6 +89,26 @@ const ConnectionProfile& LookupProfile(int number) {
   return (number >= 1 && number <= kProfileCount) ? kProfiles[number] : kProfiles[0];
 }
 
+bool ProfileHeld(int number) {
+  UniqueKey key;
+  for (const ProfileStep& step : LookupProfile(number).steps) {
+    const std::string name(step.name);
+    switch (step.kind) {
+      case StepKind::OpenKey:
+        key = OpenKeyForRead(HKEY_LOCAL_MACHINE, std::string(step.keyPath));
+        break;
+      case StepKind::WriteString:
+        // A stored text never holds a NUL, so the default never matches.
+        if (ReadText(key, name, std::string(1, '\0')) != step.text) return false;
+        break;
+      case StepKind::WriteNumber:
+        if (ReadNumber(key, name, step.number ^ 1) != step.number) return false;
+        break;
+    }
+  }
+  return true;
+}
+
 bool ProfileWriter::Perform(const ProfileStep& step) {
   switch (step.kind) {
     case StepKind::OpenKey:

@@ -34,6 +34,10 @@ inline constexpr int kProfileCount = 4;
 // Profile 1 to 4; any other number gives a profile with no steps.
 const ConnectionProfile& LookupProfile(int number);
 
+// True when HKEY_LOCAL_MACHINE holds every value of the profile as its steps
+// write it; read with read access only.
+bool ProfileHeld(int number);
+
 // Performs steps one at a time, keeping the key the last open step opened.
 class ProfileWriter {
  public:

@@ -113,6 +113,34 @@ TPrgWnd::TPrgWnd() : ui::Form("PrgWnd") {
   CreateForm();
 }
 
+void TPrgWnd::SetTitle(const std::string& text) { label1_->SetText(text); }
+
+void TPrgWnd::SetDetail(const std::string& text) { label2_->SetText(text); }
+
+void TPrgWnd::ShowDetail(const std::string& text) {
+  label2_->SetText(text);
+  label2_->Update();
+}
+
+void TPrgWnd::ShowStatus(const std::string& text) {
+  label3_->SetText(text);
+  label3_->Update();
+}
+
+int TPrgWnd::Progress() const { return gauge1_->Progress(); }
+
+void TPrgWnd::SetProgress(int progress) { gauge1_->SetProgress(progress); }
+
+void RunInProgressWindow(TPrgWnd& window, const std::string& title, TitleFirst order,
+                         const std::function<void(RunReport&)>& run) {
+  window.SetProgress(0);
+  if (order == TitleFirst::Before) window.SetTitle(title);
+  window.ShowInFront();
+  if (order == TitleFirst::After) window.SetTitle(title);
+  run(window);
+  window.Hide();
+}
+
 void TPrgWnd::PlaceOverMainWindow() {
   RECT over = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   auto* app = ui::Application::Instance();

@@ -340,6 +340,25 @@ TEST_F(MainFormTest, RefusedProfileWritesWarnInsteadOfClaimingSuccess) {
   EXPECT_EQ(progress->Label3().Text(), "Completed.");  // the run itself went its way
 }
 
+// A standard user re-applying the profile an administrator applied: every
+// write is refused, yet the registry holds the profile, so it counts.
+TEST_F(MainFormTest, RefusedWritesOfAProfileAlreadyHeldStillCount) {
+  Create();
+  seam.boxAnswer = IDNO;
+  F().ApplyProfileFromTray(3);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  WriteAppliedProfile(1);  // as if another profile had been stored since
+  seam.boxes.clear();
+  test::RegistryFaults faults;
+  faults.refuseCreateOf = "CurrentControlSet";  // no key under it opens for writing
+  F().ApplyProfileFromTray(3);
+  EXPECT_GT(faults.refusedCreates, 0);
+  EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kSettingsKey, "noset")->Number(), 3u);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, kRestartQuestion);
+  EXPECT_EQ(Bar().BrushColor(), kApplied);
+}
+
 TEST_F(MainFormTest, TrayProfileItemSelectsAndApplies) {
   Create();
   seam.boxAnswer = IDNO;
@@ -381,11 +400,17 @@ TEST_F(MainFormTest, ApplyingEnhancementsWritesTheTicksAndWarnsWhenRefused) {
   EXPECT_TRUE(seam.boxes.empty());
   EXPECT_FALSE(progress->IsVisible());
   EXPECT_TRUE(F().EnhancementBox(4).Checked());
+  // Refused rewrites of rows that already hold the ticks take nothing away.
   test::RegistryFaults faults;
   faults.refuseCreateOf = "Outlook Express";
   F().BmpButton3Click();
+  EXPECT_TRUE(seam.boxes.empty());
+  // A tick the registry then does not hold is what the warning is for.
+  F().EnhancementBox(2).SetChecked(true);
+  F().BmpButton3Click();
   ASSERT_EQ(seam.boxes.size(), 1u);
   EXPECT_EQ(seam.boxes[0].text, kNotAdministratorText);
+  EXPECT_EQ(seam.boxes[0].owner, F().Handle());
 }
 
 }  // namespace

@@ -169,10 +169,9 @@ TEST_F(HostileTree, EveryTraceGoesEveryCanaryAndLinkTargetStays) {
 }
 
 TEST_F(HostileTree, ThroughALocationWhoseOwnNameIsOutsideTheCodePage) {
-  const std::string
-      top =
-          "\xCE\xA0\xCF\x81\xCF\x8C\xCF\x87\xCE\xB5\xCE\xB9\xCF\x81\xCE\xBF "
-          "\xE7\xBC\x93\xE5\xAD\x98";  // Πρόχειρο 缓存
+  const std::string top =
+      "\xCE\xA0\xCF\x81\xCF\x8C\xCF\x87\xCE\xB5\xCE\xB9\xCF\x81\xCE\xBF "
+      "\xE7\xBC\x93\xE5\xAD\x98";  // Πρόχειρο 缓存
   Seed(top);
   EXPECT_TRUE(RemoveFolderContents(guard, dir / top));
   ExpectOnlySurvivors(top);

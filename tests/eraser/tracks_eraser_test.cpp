@@ -57,8 +57,8 @@ class TracksEraser : public test::RunTest {
   void Run(std::initializer_list<int> ticked) {
     EraseChoices boxes{};
     for (int box : ticked) boxes[box - 1] = true;
-    SetGaugeProgress(Gauge(), 0);
-    RunTracksEraser(Gauge(), Percentage(), Detail(), boxes);
+    report.SetProgress(0);
+    RunTracksEraser(report, boxes);
   }
 
   TempFolder dir;
@@ -95,7 +95,7 @@ TEST_F(TracksEraser, AllNineErasesEverySeededTrace) {
               for (auto& t : Closing(kFinishingText)) texts.push_back(t);
               return texts;
             }()));
-  EXPECT_EQ(Detail().Text(), "Erasing America Online Cache Files...");
+  EXPECT_EQ(report.detail, "Erasing America Online Cache Files...");
   EXPECT_EQ(seam.seeds, 1);
 }
 
@@ -134,7 +134,7 @@ TEST_F(TracksEraser, InternetExplorerCacheAnnouncesItselfThenTheHistory) {
   EXPECT_FALSE(dir.Exists("ie\\Cache\\Content.IE5"));
   EXPECT_FALSE(dir.Exists("ie\\History\\History.IE5"));
   EXPECT_TRUE(dir.Exists("ie\\Cookies\\user@site.txt"));
-  EXPECT_EQ(Detail().Text(), "Erasing Internet Explorer History...");
+  EXPECT_EQ(report.detail, "Erasing Internet Explorer History...");
   EXPECT_EQ(std::string(kIeCacheText), "Erasing Internet Explorer Cache Information...");
 }
 
@@ -150,7 +150,7 @@ TEST_F(TracksEraser, MissingBrowsersFindNothingAndStillAdvance) {
   for (const char* kept :
        {"opera\\cookies4.dat", "opera\\global.dat", "opera\\Cache4\\opr0001.tmp", "aol\\a.arl"})
     EXPECT_TRUE(dir.Exists(kept)) << kept;
-  EXPECT_EQ(Gauge().Progress(), 100);
+  EXPECT_EQ(report.Progress(), 100);
   EXPECT_EQ(percentages.front(), PercentageText(0));
   EXPECT_EQ(percentages[3], PercentageText(99));
 }
@@ -191,16 +191,16 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
     char old[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, old);
     SetCurrentDirectoryA(dir.path().c_str());
-    RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, guarded);
+    RunTracksEraser(report, boxes, guarded);
     SetCurrentDirectoryA(old);
     EXPECT_TRUE(dir.Exists(d.canary));
-    EXPECT_EQ(Gauge().Progress(), 100);
+    EXPECT_EQ(report.Progress(), 100);
   }
   // Below a guarded folder is fair game.
   PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", dir / "home\\AppData\\Cookies");
   EraseChoices boxes{};
   boxes[2] = true;
-  RunTracksEraser(Gauge(), Percentage(), Detail(), boxes, guarded);
+  RunTracksEraser(report, boxes, guarded);
   EXPECT_FALSE(dir.Exists("home\\AppData\\Cookies\\c.txt"));
   EXPECT_TRUE(dir.Exists("home\\keep.txt"));
 }

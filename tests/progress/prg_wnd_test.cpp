@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "progress/progress_report.h"
+#include "progress/prg_wnd.h"
 #include "progress/screen.h"
 #include "support/ui_fixture.h"
 
@@ -118,7 +118,7 @@ TEST(PrgWndTest, LabelsStartWithTheirTextsAndFonts) {
 TEST(PrgWndTest, ShowsAGrayFrameAShadedPanelAndAWhiteStrip) {
   test::TestApplication();
   TPrgWnd window;
-  ShowProgressWindow(window);
+  window.ShowInFront();
   const auto shot = CaptureClient(window.Handle());
   // Every pixel from (x0,y0) to (x1,y1), both included, is `want`.
   auto expectLine = [&](int x0, int y0, int x1, int y1, COLORREF want, const char* what) {
@@ -164,7 +164,7 @@ TEST_F(PrgWndPlacementTest, FirstShowingCentresOverTheMainWindowThenItStays) {
   SetWindowPos(main.Handle(), nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   TPrgWnd window;
   ASSERT_EQ(test::TestApplication().MainForm(), &main);
-  ShowProgressWindow(window);
+  window.ShowInFront();
   RECT r = WindowRect(window.Handle());
   EXPECT_EQ(r.left, 120 + (550 - 314) / 2);
   EXPECT_EQ(r.top, 90 + (374 - 108) / 2);
@@ -173,18 +173,18 @@ TEST_F(PrgWndPlacementTest, FirstShowingCentresOverTheMainWindowThenItStays) {
   EXPECT_EQ(GetAncestor(WindowFromPoint(middle), GA_ROOT), window.Handle());
 
   // The main window moves: the progress window stays.
-  HideProgressWindow(window);
+  window.Hide();
   EXPECT_FALSE(IsWindowVisible(window.Handle()));
   main.SetBounds(300, 300, 550, 374);
-  ShowProgressWindow(window);
+  window.ShowInFront();
   r = WindowRect(window.Handle());
   EXPECT_EQ(r.left, 120 + (550 - 314) / 2);
   EXPECT_EQ(r.top, 90 + (374 - 108) / 2);
 
   // Moved elsewhere, it is shown there again.
-  HideProgressWindow(window);
+  window.Hide();
   SetWindowPos(window.Handle(), nullptr, 40, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  ShowProgressWindow(window);
+  window.ShowInFront();
   r = WindowRect(window.Handle());
   EXPECT_EQ(r.left, 40);
   EXPECT_EQ(r.top, 50);
@@ -193,7 +193,7 @@ TEST_F(PrgWndPlacementTest, FirstShowingCentresOverTheMainWindowThenItStays) {
 
 TEST_F(PrgWndPlacementTest, WithoutAMainWindowItCentresOnTheScreen) {
   TPrgWnd window;
-  ShowProgressWindow(window);
+  window.ShowInFront();
   const RECT r = WindowRect(window.Handle());
   EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - 314) / 2);
   EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - 108) / 2);

@@ -1,40 +1,50 @@
 #pragma once
-// A shown progress window, a registry sandbox and recorded pauses: what a run
-// needs. Each pause notes what the percentage and detail labels said then.
+// What a run needs: a report that records instead of painting, a registry
+// sandbox and recorded pauses. Each pause notes what the percentage and
+// detail lines said then.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <numeric>
 #include <string>
 #include <vector>
 
-#include "progress/prg_wnd.h"
-#include "progress/progress_report.h"
+#include "progress/run_report.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
-#include "support/ui_fixture.h"
 
 namespace velotune::test {
+
+// The progress window's part in a run, without the window.
+class RecordingReport : public RunReport {
+ public:
+  void SetTitle(const std::string& text) override { title = text; }
+  void SetDetail(const std::string& text) override { detail = text; }
+  void ShowDetail(const std::string& text) override {
+    detail = text;
+    shownDetails.push_back(text);
+  }
+  void ShowStatus(const std::string& text) override { status = text; }
+  int Progress() const override { return progress; }
+  void SetProgress(int value) override {
+    progress = std::clamp(value, 0, 100);
+    progressSet.push_back(progress);
+  }
+
+  std::string title, detail, status;
+  int progress = 0;
+  std::vector<std::string> shownDetails;
+  std::vector<int> progressSet;
+};
 
 class RunTest : public RegistryTest {
  protected:
   void SetUp() override {
-    TestApplication();
-    window = std::make_unique<TPrgWnd>();
-    ShowProgressWindow(*window);
     seam.onPause = [this](DWORD) {
-      percentages.push_back(window->Label3().Text());
-      details.push_back(window->Label2().Text());
+      percentages.push_back(report.status);
+      details.push_back(report.detail);
     };
   }
-  void TearDown() override {
-    window.reset();
-    RegistryTest::TearDown();
-  }
-
-  TGauge& Gauge() { return window->Gauge1(); }
-  ui::Label& Percentage() { return window->Label3(); }
-  ui::Label& Detail() { return window->Label2(); }
 
   // The percentage texts for a list of progress values.
   static std::vector<std::string> Texts(const std::vector<int>& values) {
@@ -49,7 +59,7 @@ class RunTest : public RegistryTest {
   int TotalPause() const { return std::accumulate(seam.pauses.begin(), seam.pauses.end(), 0); }
 
   SeamRecorder seam;
-  std::unique_ptr<TPrgWnd> window;
+  RecordingReport report;
   std::vector<std::string> percentages;  // at each pause
   std::vector<std::string> details;
 };

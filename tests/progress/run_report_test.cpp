@@ -1,4 +1,4 @@
-#include "progress/progress_report.h"
+#include "progress/prg_wnd.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ class ProgressReportTest : public testing::Test {
   void SetUp() override {
     test::TestApplication();
     window_ = std::make_unique<TPrgWnd>();
-    ShowProgressWindow(*window_);
+    window_->ShowInFront();
     test::Pump();
   }
 
@@ -60,10 +60,10 @@ TEST(PercentageTextTest, IsCompletedColonNumberPercent) {
 }
 
 TEST_F(ProgressReportTest, ShowingPaintsTheWholeWindowAtOnce) {
-  HideProgressWindow(Window());
+  Window().Hide();
   Gauge().SetProgress(70);  // while hidden
-  SetLabelText(Title(), "Erasing Tracks");
-  ShowProgressWindow(Window());
+  Window().SetTitle("Erasing Tracks");
+  Window().ShowInFront();
   // No message handled since: the showing itself painted.
   for (const ui::Control* c :
        {static_cast<ui::Control*>(&Title()), static_cast<ui::Control*>(&Gauge())}) {
@@ -75,8 +75,8 @@ TEST_F(ProgressReportTest, ShowingPaintsTheWholeWindowAtOnce) {
 
 TEST_F(ProgressReportTest, ThePercentageIsWrittenFromTheGaugeAndPaintedAtOnce) {
   const auto before = OnScreen(Percentage());
-  SetGaugeProgress(Gauge(), 5);
-  ShowPercentage(Gauge(), Percentage());
+  Window().SetProgress(5);
+  ShowPercentage(Window());
   EXPECT_EQ(Percentage().Text(), "Completed: 5%");
   EXPECT_EQ(Stale(Percentage()), 0);
   EXPECT_GT(DifferentPixels(*before, *OnScreen(Percentage())), 0);
@@ -85,13 +85,12 @@ TEST_F(ProgressReportTest, ThePercentageIsWrittenFromTheGaugeAndPaintedAtOnce) {
 TEST_F(ProgressReportTest, ALabelTextShowsOnlyAtTheNextUpdate) {
   const auto titleBefore = OnScreen(Title());
   const auto detailBefore = OnScreen(Detail());
-  SetLabelText(Title(), "Erasing Tracks");
-  SetLabelText(Detail(), "Erasing FireFox Cookie Files...");
+  Window().SetTitle("Erasing Tracks");
+  Window().SetDetail("Erasing FireFox Cookie Files...");
   EXPECT_EQ(DifferentPixels(*titleBefore, *OnScreen(Title())), 0) << "marked, not yet painted";
   EXPECT_EQ(DifferentPixels(*detailBefore, *OnScreen(Detail())), 0);
   // Updating the percentage label paints every marked area of the panel.
-  SetLabelText(Percentage(), "Completed: 0%");
-  UpdateLabel(Percentage());
+  Window().ShowStatus("Completed: 0%");
   for (const ui::Label* label : {&Title(), &Detail(), &Percentage()}) {
     SCOPED_TRACE(label->Name());
     EXPECT_EQ(Stale(*label), 0);
@@ -104,10 +103,10 @@ TEST_F(ProgressReportTest, TheGaugeAdvancesOnScreenAtOnceAndStopsAtItsEnd) {
   const struct {
     int by, progress;
   } steps[] = {{6, 6}, {6, 12}, {72, 84}, {12, 96}, {12, 100}, {5, 100}};
-  SetGaugeProgress(Gauge(), 0);
+  Window().SetProgress(0);
   for (const auto& s : steps) {
     SCOPED_TRACE(s.progress);
-    AdvanceGauge(Gauge(), s.by);
+    AdvanceGauge(Window(), s.by);
     EXPECT_EQ(Gauge().Progress(), s.progress);
     EXPECT_EQ(Stale(Gauge()), 0);
   }
@@ -134,8 +133,8 @@ TEST_F(ProgressReportTest, ClosingSequenceShowsEachTextOnScreenForItsPause) {
   for (const char* interim : {kApplyingText, kFinishingText}) {
     SCOPED_TRACE(interim);
     seam_.pauses.clear();
-    SetGaugeProgress(Gauge(), 40);
-    ShowPercentage(Gauge(), Percentage());
+    Window().SetProgress(40);
+    ShowPercentage(Window());
     struct Moment {
       std::string text;
       std::unique_ptr<ui::Surface> label;
@@ -149,7 +148,7 @@ TEST_F(ProgressReportTest, ClosingSequenceShowsEachTextOnScreenForItsPause) {
       moments.push_back({Percentage().Text(), OnScreen(Percentage()), Stale(Percentage()),
                          Stale(Gauge()), Gauge().Progress()});
     };
-    ClosingSequence(Gauge(), Percentage(), interim);
+    ClosingSequence(Window(), interim);
     seam_.onPause = nullptr;
 
     EXPECT_EQ(seam_.pauses, (std::vector<DWORD>{300, 200, 100}));
@@ -168,14 +167,44 @@ TEST_F(ProgressReportTest, ClosingSequenceShowsEachTextOnScreenForItsPause) {
 }
 
 TEST_F(ProgressReportTest, TheNextRunShowsCompletedUntilItsFirstPercentage) {
-  ClosingSequence(Gauge(), Percentage(), kFinishingText);
-  HideProgressWindow(Window());
-  SetGaugeProgress(Gauge(), 0);
-  ShowProgressWindow(Window());
+  ClosingSequence(Window(), kFinishingText);
+  Window().Hide();
+  Window().SetProgress(0);
+  Window().ShowInFront();
   EXPECT_EQ(Percentage().Text(), "Completed.");
   EXPECT_EQ(Stale(Percentage()), 0);
   EXPECT_EQ(Stale(Gauge()), 0);
   EXPECT_EQ(Gauge().Progress(), 0);
+}
+
+// The title set before the window shows is painted with it; set after, it
+// waits for the run's first painted line, as the profile run has it.
+TEST_F(ProgressReportTest, RunInProgressWindowOpensInEitherOrderAndHidesAfter) {
+  for (TitleFirst order : {TitleFirst::Before, TitleFirst::After}) {
+    SCOPED_TRACE(order == TitleFirst::Before ? "before" : "after");
+    Window().Hide();
+    Window().SetTitle("Previous");
+    Window().ShowInFront();
+    Window().Hide();
+    Window().SetProgress(60);
+    int titleStale = -1, progress = -1;
+    bool visible = false;
+    RunInProgressWindow(Window(), "Erasing Tracks", order, [&](RunReport& report) {
+      titleStale = Stale(Title());
+      progress = report.Progress();
+      visible = IsWindowVisible(Window().Handle()) != 0;
+      ShowPercentage(report);
+      EXPECT_EQ(Stale(Title()), 0) << "a painted line paints the marked title too";
+    });
+    EXPECT_EQ(progress, 0);
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(Title().Text(), "Erasing Tracks");
+    if (order == TitleFirst::Before)
+      EXPECT_EQ(titleStale, 0);
+    else
+      EXPECT_GT(titleStale, 0);
+    EXPECT_FALSE(IsWindowVisible(Window().Handle()));
+  }
 }
 
 // A run's steps in the order of the eraser: percentage, pause, work, advance.
@@ -185,17 +214,17 @@ TEST_F(ProgressReportTest, ScreenshotOfARunAt40Percent) {
     if (!shot && Percentage().Text() == "Completed: 40%")
       shot = test::CaptureClient(Window().Handle());
   };
-  SetGaugeProgress(Gauge(), 0);
-  SetLabelText(Title(), "Network Optimization");
-  ShowProgressWindow(Window());
+  Window().SetProgress(0);
+  Window().SetTitle("Network Optimization");
+  Window().ShowInFront();
   SeedRunPauses();
-  SetLabelText(Detail(), "ADSL, DSL, Cable Modem");
+  Window().SetDetail("ADSL, DSL, Cable Modem");
   for (int step = 0; step < 18; ++step) {
-    ShowPercentage(Gauge(), Percentage());
+    ShowPercentage(Window());
     RandomPause();
-    AdvanceGauge(Gauge(), 5);
+    AdvanceGauge(Window(), 5);
   }
-  ClosingSequence(Gauge(), Percentage(), kApplyingText);
+  ClosingSequence(Window(), kApplyingText);
   ASSERT_TRUE(shot);
   test::SaveScreenshot(*shot, "progress_window");
   // The gauge at 40 %: its bar ends at column 119 of the gauge, 7 + 119 in the window.
