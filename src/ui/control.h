@@ -121,6 +121,8 @@ class Control {
 
  protected:
   virtual void BoundsChanged(const RECT& old);
+  // Takes bounds the system gave the window (a drag, say), without moving it.
+  void TrackBounds(const RECT& now) { bounds_ = now; }
   virtual void ColorChanged() { Invalidate(); }
   virtual void FontChanged() { Invalidate(); }
   // Handles a click on release for graphic controls.

@@ -142,6 +142,19 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       // Keep the visible flag in step when the system hides or shows the window.
       if (lParam == 0) Control::SetVisible(wParam != 0);
       break;
+    case WM_WINDOWPOSCHANGED: {
+      // The system moves the window too (a drag by its background): keep the
+      // bounds in step, so a later change starts from where it really is. A
+      // minimized window's place is not one to keep.
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if (!IsIconic(Handle()) &&
+          (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) {
+        RECT now;
+        GetWindowRect(Handle(), &now);
+        TrackBounds(now);
+      }
+      break;
+    }
   }
   return WinControl::WndProc(msg, wParam, lParam);
 }

@@ -157,6 +157,44 @@ TEST_F(TrayPresenceTest, MinimizeButtonZoomsToTheTrayAndTheDefaultItemBack) {
   EXPECT_TRUE(Shown());
 }
 
+// The system moves the window when it is dragged by its background; the
+// form's bounds follow, so hiding, showing and resizing keep that place.
+TEST_F(TrayPresenceTest, TheFormsBoundsFollowTheWindowWhereverItGoes) {
+  auto windowRect = [&] {
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    return r;
+  };
+  auto bounds = [&] { return form->BoundsRect(); };
+  // As the drag's own move loop places it.
+  SetWindowPos(form->Handle(), nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const RECT dragged = {100, 120, 650, 494};
+  EXPECT_EQ(windowRect(), dragged);
+  EXPECT_EQ(bounds(), dragged);
+
+  form->BmpButton6Click(*form);  // to the tray
+  EXPECT_FALSE(Shown());
+  EXPECT_EQ(bounds(), dragged);
+  form->OpenNetworkClick();
+  test::Pump();
+  EXPECT_TRUE(Shown());
+  EXPECT_EQ(windowRect(), dragged);
+  EXPECT_EQ(seam.animations.back().to, dragged);  // the zoom comes back to it
+
+  // A change of size starts from where the window is, not where it was built.
+  form->SetBounds(form->Left(), form->Top(), 560, 380);
+  EXPECT_EQ(windowRect(), (RECT{100, 120, 660, 500}));
+  form->SetBounds(form->Left(), form->Top(), 550, 374);
+
+  // Minimizing the application does not store the minimized place.
+  ShowWindow(app->Handle(), SW_MINIMIZE);
+  test::Pump();
+  EXPECT_EQ(bounds(), dragged);
+  form->OpenNetworkClick();
+  test::Pump();
+  EXPECT_EQ(windowRect(), dragged);
+}
+
 TEST_F(TrayPresenceTest, WithoutSystemAnimationsNothingIsDrawn) {
   SetAnimations(false);
   ASSERT_FALSE(AnimationsEnabled());
