@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <functional>
+
 #include "app/main_form.h"
 #include "app/tray_animation.h"
 #include "main_window_fixture.h"
+#include "netopt/profiles.h"
 #include "progress/prg_wnd.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
+#include "support/temp_folder.h"
 #include "support/ui_fixture.h"
 #include "tray/tray_icon.h"
 #include "ui/menu.h"
@@ -195,6 +200,33 @@ TEST_F(TrayPresenceTest, TheFormsBoundsFollowTheWindowWhereverItGoes) {
   EXPECT_EQ(windowRect(), dragged);
 }
 
+// However the window went to the tray, "Open Velotune" brings back the
+// window and its task bar button.
+TEST_F(TrayPresenceTest, OpenVelotuneBringsBackTheTaskbarButton) {
+  const struct {
+    const char* how;
+    std::function<void()> hide;
+  } cases[] = {
+      {"the minimize glyph", [&] { form->BmpButton6Click(*form); }},
+      {"the application minimized", [&] { ShowWindow(app->Handle(), SW_MINIMIZE); }},
+      {"a start with -s", [&] { form->TrayIcon1().HideMainWindow(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.how);
+    c.hide();
+    test::Pump();
+    ASSERT_FALSE(Shown());
+    ASSERT_FALSE(TaskbarButton());
+    form->OpenNetworkClick();
+    test::Pump();
+    EXPECT_TRUE(Shown());
+    EXPECT_TRUE(TaskbarButton());
+    // Cleared; the system adds the edge of a captioned window back by itself.
+    EXPECT_EQ(GetWindowLongA(app->Handle(), GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, 0);
+    EXPECT_FALSE(IsIconic(app->Handle()));
+  }
+}
+
 TEST_F(TrayPresenceTest, WithoutSystemAnimationsNothingIsDrawn) {
   SetAnimations(false);
   ASSERT_FALSE(AnimationsEnabled());
@@ -248,6 +280,99 @@ TEST_F(TrayPresenceTest, EraseTracksFromTheTrayWithNothingTicked) {
   RunItem("EraseTracks1");
   ASSERT_EQ(seam.boxes.size(), 1u);
   EXPECT_EQ(seam.boxes[0].text, "No items are selected.");
+}
+
+// Keys typed into the open tray menu, one per tick of a timer, while the
+// menu's own loop runs.
+std::deque<WPARAM> menuKeys;
+void CALLBACK TypeMenuKey(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+  if (menuKeys.empty()) {
+    KillTimer(hwnd, id);
+    EndMenu();  // whatever happened, the menu must not stay open
+    return;
+  }
+  PostMessageA(ui::Application::Instance()->Handle(), WM_KEYDOWN, menuKeys.front(), 0);
+  menuKeys.pop_front();
+}
+
+// Every item of the tray menu, chosen with the keyboard in the menu the
+// icon's right button opens, and what it does.
+TEST_F(TrayPresenceTest, EveryTrayMenuItemThroughTheRealMenu) {
+  test::TempFolder files;  // no help file in it
+  form->SetFilesFolder(files.path());
+  for (int box = 1; box <= 9; ++box) form->EraseBox(box).SetChecked(box == 5);
+  const char* headers[] = {"Network Optimizations", "Tracks Eraser", "Enhancements",
+                           "About Velotune"};
+  auto noset = [] {
+    const auto raw = test::ReadRaw(HKEY_CURRENT_USER, "Software\\Quorvane\\Velotune", "noset");
+    return raw ? static_cast<int>(raw->Number()) : 0;
+  };
+  const WPARAM D = VK_DOWN, R = VK_RIGHT, E = VK_RETURN;
+  const struct {
+    const char* item;
+    bool hiddenBefore;
+    std::vector<WPARAM> keys;
+    std::function<void()> check;
+  } cases[] = {
+      {"Open Velotune", true, {D, E}, [&] { EXPECT_TRUE(Shown()); }},
+      {"Internet Dialup", false, {D, D, R, E}, [&] { EXPECT_EQ(noset(), 1); }},
+      {"ADSL, DSL, Cable Modem", true, {D, D, R, D, E}, [&] { EXPECT_EQ(noset(), 2); }},
+      {"Home, Office LAN", false, {D, D, R, D, D, E}, [&] { EXPECT_EQ(noset(), 3); }},
+      {"T1, Satellite or Corporate LAN",
+       false,
+       {D, D, R, D, D, D, E},
+       [&] { EXPECT_EQ(noset(), 4); }},
+      {"Erase Tracks",
+       true,
+       {D, D, D, E},
+       [&] {
+         EXPECT_EQ(progress->Label1().Text(), "Erasing Tracks");
+         EXPECT_EQ(progress->Label2().Text(), "Erasing Internet Explorer Typed URL List...");
+         EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER,
+                                      "Software\\Microsoft\\Internet Explorer\\TypedURLs"));
+       }},
+      {"Quick Jump 1", true, {D, D, D, D, R, E}, nullptr},
+      {"Quick Jump 2", false, {D, D, D, D, R, D, E}, nullptr},
+      {"Quick Jump 3", true, {D, D, D, D, R, D, D, E}, nullptr},
+      {"Quick Jump 4", false, {D, D, D, D, R, D, D, D, E}, nullptr},
+      {"Help Contents",
+       false,
+       {D, D, D, D, D, E},
+       [&] {
+         ASSERT_EQ(seam.boxes.size(), 1u);
+         EXPECT_EQ(seam.boxes[0].text, "The Velotune Help File does not exist.");
+       }},
+      {"Exit", false, {D, D, D, D, D, D, E}, [&] { EXPECT_TRUE(app->Terminated()); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item);
+    if (c.hiddenBefore && Shown()) form->BmpButton6Click(*form);
+    if (!c.hiddenBefore && !Shown()) form->OpenNetworkClick();
+    test::PutText(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs", "url1",
+                  "http://example.com/");
+    seam.boxes.clear();
+    menuKeys.assign(c.keys.begin(), c.keys.end());
+    SetTimer(app->Handle(), 91, 100, TypeMenuKey);
+    SendIcon(WM_RBUTTONDOWN);  // returns once the menu has closed
+    SendIcon(WM_RBUTTONUP);
+    KillTimer(app->Handle(), 91);
+    test::Pump();  // the chosen item runs from the loop
+    if (std::string(c.item).rfind("Quick Jump ", 0) == 0) {
+      const int page = c.item[11] - '0';
+      EXPECT_TRUE(Shown());
+      EXPECT_EQ(form->Pages().ActivePageIndex(), page - 1);
+      EXPECT_TRUE(form->NavButton(page).Down());
+      EXPECT_EQ(form->Get<ui::Label>("Label1").Text(), headers[page - 1]);
+    }
+    for (int n = 1; n <= 4; ++n)
+      if (std::string(c.item) == LookupProfile(n).name) {
+        EXPECT_TRUE(form->ProfileButton(n).Checked());
+        EXPECT_EQ(Shown(), !c.hiddenBefore) << "the window stays as it was";
+        ASSERT_FALSE(seam.boxes.empty());
+        EXPECT_EQ(seam.boxes.back().text, kRestartQuestion);
+      }
+    if (c.check) c.check();
+  }
 }
 
 TEST_F(TrayPresenceTest, ExitEndsTheProgram) {

@@ -35,6 +35,62 @@ TEST_F(Enhancements, CleanProfileReadsAllUntickedAndCreatesNothing) {
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Identities"));  // the identity read creates it
 }
 
+// The read-back asks the seam for read access only, row by row; only the
+// identity look-up before it opens its key for writing, as designed.
+TEST_F(Enhancements, ReadBackOpensForReadingOnly) {
+  const std::string oe = "Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0";
+  const struct {
+    const char* box;
+    std::vector<std::string> opened;  // in order
+    std::vector<std::string> queried;
+  } rows[] = {
+      {"EN_BOX1", {"SOFTWARE\\Microsoft\\Outlook Express"}, {"Hide Messenger"}},
+      {"EN_BOX2", {oe}, {"NoSplash"}},
+      {"EN_BOX3", {oe + "\\Trident\\Main"}, {"SmoothScroll"}},
+      {"EN_BOX4", {kAutoComplete}, {"Append Completion"}},
+      {"EN_BOX5",
+       {kSettings, kSettings},
+       {"MaxConnectionsPerServer", "MaxConnectionsPer1_0Server"}},
+      {"EN_BOX6", {kIeMain}, {"FavIntelliMenus"}},
+      {"EN_BOX7", {kIeMain}, {"Friendly http errors"}},
+      {"EN_BOX8",
+       {"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer"},
+       {"NoExpandedNewMenu"}},
+      {"EN_BOX9", {"Software\\Microsoft\\Ftp"}, {"e Web Based FTP"}},
+      {"EN_BOX10", {kIeMain}, {"NoUpdateCheck"}},
+      {"EN_BOX11", {kIeMain}, {"NotifyDownloadComplete"}},
+  };
+  ASSERT_EQ(std::size(rows), kEnhancements.size());
+  // Every key there, so the pair's second value is read as well.
+  PutNumber(HKEY_CURRENT_USER, kSettings, "MaxConnectionsPerServer", 10);
+  for (size_t i = 0; i < kEnhancements.size(); ++i) {
+    SCOPED_TRACE(rows[i].box);
+    ASSERT_STREQ(kEnhancements[i].box, rows[i].box);
+    for (const auto& path : rows[i].opened)
+      PutNumber(kEnhancements[i].machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, path, "x", 0);
+    test::RegistryLog log;
+    ReadEnhancementState(kEnhancements[i], "{ID}");
+    std::vector<std::string> opened, queried;
+    for (const auto& call : log.calls) {
+      ASSERT_NE(call.kind, test::RegistryCall::Create) << call.path;
+      ASSERT_NE(call.kind, test::RegistryCall::Set) << call.name;
+      if (call.kind == test::RegistryCall::Open) {
+        EXPECT_EQ(call.access, static_cast<REGSAM>(KEY_READ)) << call.path;
+        opened.push_back(call.path);
+      } else if (call.kind == test::RegistryCall::Query && !call.name.empty()) {
+        if (queried.empty() || queried.back() != call.name) queried.push_back(call.name);
+      }
+    }
+    EXPECT_EQ(opened, rows[i].opened);
+    EXPECT_EQ(queried, rows[i].queried);
+  }
+  test::RegistryLog log;
+  ReadIdentity();
+  ASSERT_EQ(log.calls.size(), 2u);
+  EXPECT_EQ(log.calls[0].kind, test::RegistryCall::Create);
+  EXPECT_EQ(log.calls[0].path, "Identities");
+}
+
 TEST_F(Enhancements, StoredValuesReadBackAsTicks) {
   const std::string ident = "Identities\\{ID}\\Software\\Microsoft\\Outlook Express\\5.0";
   const struct {

@@ -134,6 +134,58 @@ TEST_F(ApplyingProfiles, EachProfileLeavesExactlyItsValues) {
   }
 }
 
+// Through the seam, in the table's order: one create with full access for each
+// key step, one write of the right type and bytes for each value step, and
+// nothing else; the values written are those each profile must leave.
+TEST_F(ApplyingProfiles, OpensAndWritesInTheTablesOrder) {
+  for (int profile = 1; profile <= 4; ++profile) {
+    SCOPED_TRACE(profile);
+    test::RegistrySandbox fresh;
+    test::RegistryLog log;
+    Apply(profile);
+    const auto& steps = LookupProfile(profile).steps;
+    ASSERT_EQ(log.calls.size(), steps.size());
+    std::map<std::pair<std::string, std::string>, std::variant<std::string, DWORD>> written;
+    std::string key;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      SCOPED_TRACE(i);
+      const auto& call = log.calls[i];
+      if (steps[i].kind == StepKind::OpenKey) {
+        ASSERT_EQ(call.kind, test::RegistryCall::Create);
+        EXPECT_EQ(call.access, static_cast<REGSAM>(KEY_ALL_ACCESS));
+        EXPECT_EQ(call.path, steps[i].keyPath);
+        // As the snapshot names keys: from the root, without a trailing backslash.
+        key = "\\" + call.path.substr(0, call.path.find_last_not_of('\\') + 1);
+        continue;
+      }
+      ASSERT_EQ(call.kind, test::RegistryCall::Set);
+      EXPECT_EQ(call.name, steps[i].name);
+      if (steps[i].kind == StepKind::WriteString) {
+        EXPECT_EQ(call.type, static_cast<DWORD>(REG_SZ));
+        const std::wstring text(reinterpret_cast<const wchar_t*>(call.data.data()),
+                                call.data.size() / sizeof(wchar_t));
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.back(), L'\0');
+        written[{key, call.name}] = std::string(text.begin(), text.end() - 1);
+      } else {
+        EXPECT_EQ(call.type, static_cast<DWORD>(REG_DWORD));
+        ASSERT_EQ(call.data.size(), 4u);
+        written[{key, call.name}] = *reinterpret_cast<const DWORD*>(call.data.data());
+      }
+    }
+    const Summary expected = ExpectedAfter(profile);
+    ASSERT_EQ(written.size(), expected.size());
+    for (const auto& [where, value] : expected) {
+      SCOPED_TRACE(where.second);
+      ASSERT_TRUE(written.count(where));
+      if (std::holds_alternative<DWORD>(value))
+        EXPECT_EQ(std::get<DWORD>(written[where]), std::get<DWORD>(value));
+      else
+        EXPECT_EQ(std::get<std::string>(written[where]), std::get<const char*>(value));
+    }
+  }
+}
+
 TEST_F(ApplyingProfiles, ThreeThenFourChangesExactlyTwoValues) {
   Apply(3);
   const auto before = SnapshotValues(HKEY_LOCAL_MACHINE);

@@ -73,7 +73,62 @@ LSTATUS CountingQuery(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LP
   return RealSystem().RegQueryValueExW(key, name, reserved, type, data, size);
 }
 
+RegistryLog* registryLog = nullptr;
+
+LSTATUS LoggedOpen(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY result) {
+  registryLog->calls.push_back(
+      {.kind = RegistryCall::Open, .path = sub ? Narrow(sub) : "", .access = sam});
+  return RealSystem().RegOpenKeyExW(key, sub, options, sam, result);
+}
+
+LSTATUS LoggedCreate(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
+                     const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition) {
+  registryLog->calls.push_back(
+      {.kind = RegistryCall::Create, .path = sub ? Narrow(sub) : "", .access = sam});
+  return RealSystem().RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result,
+                                      disposition);
+}
+
+LSTATUS LoggedQuery(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                    LPDWORD size) {
+  registryLog->calls.push_back({.kind = RegistryCall::Query, .name = name ? Narrow(name) : ""});
+  return RealSystem().RegQueryValueExW(key, name, reserved, type, data, size);
+}
+
+LSTATUS LoggedSet(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                  DWORD size) {
+  registryLog->calls.push_back({.kind = RegistryCall::Set,
+                                .name = name ? Narrow(name) : "",
+                                .type = type,
+                                .data = std::vector<BYTE>(data, data + size)});
+  return RealSystem().RegSetValueExW(key, name, reserved, type, data, size);
+}
+
+LSTATUS LoggedDelete(HKEY key, LPCWSTR sub) {
+  registryLog->calls.push_back({.kind = RegistryCall::Delete, .path = sub ? Narrow(sub) : ""});
+  return RealSystem().RegDeleteKeyW(key, sub);
+}
+
 }  // namespace
+
+RegistryLog::RegistryLog() {
+  registryLog = this;
+  Sys().RegOpenKeyExW = LoggedOpen;
+  Sys().RegCreateKeyExW = LoggedCreate;
+  Sys().RegQueryValueExW = LoggedQuery;
+  Sys().RegSetValueExW = LoggedSet;
+  Sys().RegDeleteKeyW = LoggedDelete;
+}
+
+RegistryLog::~RegistryLog() {
+  const SystemSeam& real = RealSystem();
+  Sys().RegOpenKeyExW = real.RegOpenKeyExW;
+  Sys().RegCreateKeyExW = real.RegCreateKeyExW;
+  Sys().RegQueryValueExW = real.RegQueryValueExW;
+  Sys().RegSetValueExW = real.RegSetValueExW;
+  Sys().RegDeleteKeyW = real.RegDeleteKeyW;
+  registryLog = nullptr;
+}
 
 RegistrySandbox::RegistrySandbox() {
   base_ = "Software\\VelotuneTestSandbox\\" + std::to_string(GetCurrentProcessId()) + "-" +

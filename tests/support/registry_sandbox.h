@@ -72,4 +72,23 @@ class RegistryFaults {
   int refusedCreates = 0;
 };
 
+// Records the registry calls the program makes through the seam while it
+// lives; the calls themselves go ahead.
+struct RegistryCall {
+  enum Kind { Open, Create, Query, Set, Delete } kind = Open;
+  std::string path = {};  // Open, Create, Delete: as passed
+  REGSAM access = 0;      // Open, Create
+  std::string name = {};  // Query, Set
+  DWORD type = 0;         // Set
+  std::vector<BYTE> data = {};
+};
+class RegistryLog {
+ public:
+  RegistryLog();
+  ~RegistryLog();
+  RegistryLog(const RegistryLog&) = delete;
+  RegistryLog& operator=(const RegistryLog&) = delete;
+  std::vector<RegistryCall> calls;
+};
+
 }  // namespace velotune::test

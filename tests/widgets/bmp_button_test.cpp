@@ -350,6 +350,64 @@ INSTANTIATE_TEST_SUITE_P(
                  2}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A grouped button that nothing puts down on the press: a release inside puts
+// it down with its stay-down picture and clicks; a release outside, even with
+// no move before it, leaves it up.
+struct GroupCase {
+  const char* name;
+  std::vector<Step> steps;
+  int clicks;
+  bool down;
+};
+
+void PrintTo(const GroupCase& c, std::ostream* os) { *os << c.name; }
+
+class GroupedDragTest : public BmpButtonTest, public testing::WithParamInterface<GroupCase> {};
+
+TEST_P(GroupedDragTest, DownOnlyAfterAReleaseInside) {
+  TBmpButton& b = ShowAction([](TBmpButton& button) {
+    button.SetPictures(Card(kUp), Card(kHot), Card(kDown), Card(kStayDown));
+    button.SetGroupIndex(2);
+  });
+  for (const Step& step : GetParam().steps) {
+    SCOPED_TRACE(testing::Message()
+                 << static_cast<int>(step.act) << " at " << step.x << "," << step.y);
+    const UINT msg = step.act == Act::Press  ? WM_LBUTTONDOWN
+                     : step.act == Act::Move ? WM_MOUSEMOVE
+                                             : WM_LBUTTONUP;
+    Mouse(b, msg, step.x, step.y, step.act == Act::Release ? 0 : MK_LBUTTON);
+    EXPECT_EQ(Hex(Face(b)), Hex(step.face));
+  }
+  EXPECT_EQ(clicks.size(), static_cast<size_t>(GetParam().clicks));
+  EXPECT_EQ(b.Down(), GetParam().down);
+  EXPECT_EQ(b.State(), GetParam().down ? bsExclusive : bsUp);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GroupedDragTest,
+    testing::Values(GroupCase{"ReleaseInside",
+                              {{Act::Press, 12, 8, kDown}, {Act::Release, 12, 8, kStayDown}},
+                              1,
+                              true},
+                    GroupCase{"ReleaseOutsideWithoutAMove",
+                              {{Act::Press, 12, 8, kDown}, {Act::Release, 12, 40, kUp}},
+                              0,
+                              false},
+                    GroupCase{"ReleaseOutsideAfterAMove",
+                              {{Act::Press, 12, 8, kDown},
+                               {Act::Move, -5, 8, kHot},
+                               {Act::Release, -5, 8, kHot}},
+                              0,
+                              false},
+                    GroupCase{"DragOutAndBack",
+                              {{Act::Press, 12, 8, kDown},
+                               {Act::Move, 100, 8, kHot},
+                               {Act::Move, 12, 8, kDown},
+                               {Act::Release, 12, 8, kStayDown}},
+                              1,
+                              true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Input from the mouse itself, so the window under it and the capture decide where it goes.
 void RealMouse(DWORD buttons, const TBmpButton& b, int x, int y) {
   POINT p = {x, y};
