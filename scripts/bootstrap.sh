@@ -9,6 +9,7 @@ packages=(
   googletest
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   fp-utils
+  nsis
   fonts-wine fonts-liberation
 )
 

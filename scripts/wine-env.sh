@@ -4,7 +4,7 @@ build="$root/${VELOTUNE_BUILD:-build}"
 export WINEPREFIX="$build/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Initialises the prefix once; needs a display, so call it inside Xvfb.
 init_prefix() {
