@@ -48,6 +48,13 @@ run_line() {
   printf '@echo off\r\n%s\r\nexit %%ERRORLEVEL%%\r\n' "$1" >"$scratch/line.bat"
   (cd "$build" && timeout 120 wine cmd /c "$(windows_path "$scratch/line.bat")" >/dev/null 2>&1)
 }
+# Starts the program with a command line as written, in the background (cmd
+# waits for it), and waits for its window.
+start_program() {
+  printf '%s\r\n' "$1" >"$scratch/program.bat"
+  (cd "$build" && wine cmd /c "$(windows_path "$scratch/program.bat")" >/dev/null 2>&1 &)
+  wait_started
+}
 setup() { run_line "\"$(windows_path "$setup_exe")\" $*"; }
 uninstall_in_place() {  # [folder] [switches]: waits, and gives the real exit code
   local at=${1:-$folder}
@@ -157,9 +164,7 @@ stop_all
 # ---- Start with Windows, and installing over the running program
 check "upgrade with /AUTOSTART=yes succeeds" exits_with 0 setup /S /AUTOSTART=yes
 check "the Run value starts the installed program with -s" autostart_is "$folder"
-autostart_line=$(reg_value "$run_key" Velotune)
-run_line "start \"\" $autostart_line"
-wait_started
+start_program "$(reg_value "$run_key" Velotune)"
 check "that command line starts it in the tray" hidden
 
 licence=$(unix_path "$folder")/license.txt
@@ -226,8 +231,7 @@ setup_code() {  # Setup's exit code, once it has ended (within 30 s)
   cat "$scratch/setup-code" 2>/dev/null
 }
 
-run_line "start \"\" \"$folder\\velotune.exe\" -s"
-wait_started
+start_program "\"$folder\\velotune.exe\" -s"
 echo "left by the earlier install" >"$licence"
 check "Setup asks to close the running program" interactive_to_question
 press "$(setup_box)" Escape
