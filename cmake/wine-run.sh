@@ -7,5 +7,5 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # Wine maps file names through the locale: only UTF-8 keeps every name intact.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 exec wine "$@"

@@ -10,6 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev zlib1g-dev libgtest-dev
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   fp-utils
+  nsis
   fonts-wine fonts-liberation
 )
 

@@ -7,7 +7,7 @@ source "$here/wine-env.sh"
 cd "$root"
 # The prefix is made without Wine's HTML engine (no install prompts); the
 # program itself keeps it, so "Help Contents" opens in Wine's help viewer.
-run_overrides="mscoree="
+run_overrides="mscoree=;winemenubuilder.exe=d"
 
 if [[ -n "${DISPLAY:-}" && -z "${VELOTUNE_IN_XVFB:-}" ]] && xdpyinfo >/dev/null 2>&1; then
   init_prefix

@@ -6,7 +6,7 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # Wine maps file names through the locale: only UTF-8 keeps every name intact.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Initialises the prefix once; needs a display, so call it inside Xvfb.
 init_prefix() {

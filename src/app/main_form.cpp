@@ -4,6 +4,7 @@
 
 #include "app/main_form_layout.h"
 #include "app/tray_animation.h"
+#include "app/version.h"
 #include "app/window_region.h"
 #include "enhance/apply.h"
 #include "enhance/catalogue.h"
@@ -139,7 +140,8 @@ void TForm1::HelpContents1Click() {
 }
 
 void TForm1::Label22Click(ui::Control&) {
-  const std::string mail = std::string("mailto:") + kSupportAddress + "?subject=Velotune%202.0";
+  const std::string mail =
+      std::string("mailto:") + kSupportAddress + "?subject=Velotune%20" VELOTUNE_VERSION;
   Sys().ShellExecuteW(Handle(), L"open", Widen(mail).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 

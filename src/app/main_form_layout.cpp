@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "app/main_form_layout.h"
+#include "app/version.h"
 #include "widgets/artwork.h"
 #include "widgets/bmp_button.h"
 #include "widgets/picture_panel.h"
@@ -381,7 +382,7 @@ std::vector<ControlSpec> MainFormLayout() {
                   .top = 48,
                   .width = 200,
                   .height = 14,
-                  .text = "Version 2.0"});
+                  .text = "Version " VELOTUNE_VERSION});
   rows.push_back({.name = "Label18",
                   .create = Make<ui::Label>,
                   .parent = "TabSheet4",

@@ -186,6 +186,11 @@ TEST_F(MainFormTest, MailAndWebLinks) {
             LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
 }
 
+TEST_F(MainFormTest, AboutPageShowsTheVersion) {
+  Create();
+  EXPECT_EQ(F().Get<ui::Label>("Label17").Text(), "Version 2.0");
+}
+
 TEST_F(MainFormTest, StartupCentresWithTruncatingHalves) {
   Create();
   bool show = true;

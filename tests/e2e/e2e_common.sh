@@ -1,6 +1,9 @@
 # Sourced by the end-to-end scripts: a fresh Wine prefix of their own, the
-# check counter, and finding and starting the program.
-# Needs: build (the build folder), src (the source folder), prefix_name.
+# check counter, finding and starting the program, clicks, the registry and
+# the tray menu.
+# Needs: build (the build folder), src (the source folder), prefix_name;
+# fresh_prefix=1 makes the prefix anew, in this run's environment, instead
+# of copying the unit tests' one.
 exe="$build/velotune.exe"
 # The Wine settings every run of ours shares; this script's own prefix.
 e2e_build=$build
@@ -31,10 +34,10 @@ finish() {
 # A fresh copy of the unit tests' initialised prefix every run, so nothing a
 # previous run stored (settings, tweaks, profile values) leaks into this one.
 rm -rf "$WINEPREFIX"
-if [[ -f "$unit_prefix/.velotune-ready" ]]; then
+if [[ -z "${fresh_prefix:-}" && -f "$unit_prefix/.velotune-ready" ]]; then
   cp -a "$unit_prefix" "$WINEPREFIX"
 else
-  init_prefix
+  init_prefix >/dev/null
 fi
 
 # For a run of the real eraser: the program and its files on drive C:, no
@@ -88,4 +91,71 @@ start() {
   stop_all
   (cd "$(dirname "$exe")" && wine "$exe" "$@" >/dev/null 2>&1 &)
   wait_started
+}
+
+X0=237 Y0=197  # the main window's place on the 1024 x 768 screen
+poke="$build/e2e/tray_poke.exe"
+
+gone() {
+  for _ in $(seq 1 50); do
+    [[ -z "$(our_pids)" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+click() {  # screen x y
+  xdotool mousemove "$1" "$2"
+  sleep 0.2
+  xdotool click 1
+  sleep 0.5
+}
+
+reg_value() {  # key value -> the data as reg prints it
+  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '
+    { line = $0; sub(/^ +/, "", line) }
+    index(line, v) == 1 { n = split(line, f, /    /); print f[n]; found = 1 }
+    END { if (!found) exit 1 }'
+}
+value_is() {
+  local got
+  got=$(reg_value "$1" "$2")
+  [[ "$got" == "$3" ]] || { echo "        got: '$got'"; return 1; }
+}
+
+# The tray icon's messages, as the shell sends them, with the cursor at (400, 300).
+tray() {
+  xdotool mousemove 400 300
+  wine "$poke" "$1" >/dev/null 2>&1
+  sleep 1
+}
+menu_key() {  # keys typed into the open tray menu
+  # Without a window manager the X focus may still sit on a window a run has
+  # hidden; the menu's own window takes the keys.
+  local id
+  for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
+    xdotool getwindowgeometry "$id" | grep -q 'Position: 400,300' && xdotool windowfocus "$id"
+  done
+  sleep 0.2
+  # shellcheck disable=SC2068
+  for k in $@; do
+    xdotool key "$k"
+    sleep 0.3
+  done
+}
+
+# Opens the tray menu and types keys until `done` holds (three tries: without a
+# window manager a key can land before the menu has the focus).
+menu_until() {  # "keys" done-command...
+  local keys=$1
+  shift
+  for _ in 1 2 3; do
+    tray 0x204
+    menu_key $keys
+    sleep 0.8
+    "$@" && return 0
+    xdotool key Escape Escape
+    sleep 0.5
+  done
+  return 1
 }

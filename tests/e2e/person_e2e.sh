@@ -8,7 +8,6 @@
 set -u
 build=$(cd "$1" && pwd)
 src=$(cd "$(dirname "$0")/../.." && pwd)
-poke="$build/e2e/tray_poke.exe"
 docs="$src/docs"
 shots="$build/e2e-shots"
 mkdir -p "$shots" "$docs"
@@ -19,35 +18,7 @@ seal_prefix
 poke="$(dirname "$exe")/tray_poke.exe"
 check "the prefix maps no host folder" sealed
 
-X0=237 Y0=197            # the window's place on the 1024 x 768 screen
 PX=$((X0 + 152)) PY=$((Y0 + 54))  # the pages' top-left
-
-gone() {
-  for _ in $(seq 1 50); do
-    [[ -z "$(our_pids)" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-click() {  # screen x y
-  xdotool mousemove "$1" "$2"
-  sleep 0.2
-  xdotool click 1
-  sleep 0.5
-}
-
-reg_value() {  # key value -> the data as reg prints it
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '
-    { line = $0; sub(/^ +/, "", line) }
-    index(line, v) == 1 { n = split(line, f, /    /); print f[n]; found = 1 }
-    END { if (!found) exit 1 }'
-}
-value_is() {
-  local got
-  got=$(reg_value "$1" "$2")
-  [[ "$got" == "$3" ]] || { echo "        got: '$got'"; return 1; }
-}
 
 # The message box captioned "Velotune" (the application window has that
 # name too, but it is 1 x 1).
@@ -118,42 +89,6 @@ shot() {  # name x y w h
 differ() { [[ "$(compare -metric AE "$1" "$2" null: 2>&1)" != 0 ]]; }
 same() { [[ "$(compare -metric AE "$1" "$2" null: 2>&1)" == 0 ]]; }
 
-# The tray icon's messages, as the shell sends them, with the cursor at (400, 300).
-tray() {
-  xdotool mousemove 400 300
-  wine "$poke" "$1" >/dev/null 2>&1
-  sleep 1
-}
-menu_key() {  # keys typed into the open tray menu
-  # Without a window manager the X focus may still sit on a window a run has
-  # hidden; the menu's own window takes the keys.
-  local id
-  for id in $(xdotool search --onlyvisible --name '^$' 2>/dev/null); do
-    xdotool getwindowgeometry "$id" | grep -q 'Position: 400,300' && xdotool windowfocus "$id"
-  done
-  sleep 0.2
-  # shellcheck disable=SC2068
-  for k in $@; do
-    xdotool key "$k"
-    sleep 0.3
-  done
-}
-
-# Opens the tray menu and types keys until `done` holds (three tries: without a
-# window manager a key can land before the menu has the focus).
-menu_until() {  # "keys" done-command...
-  local keys=$1
-  shift
-  for _ in 1 2 3; do
-    tray 0x204
-    menu_key $keys
-    sleep 0.8
-    "$@" && return 0
-    xdotool key Escape Escape
-    sleep 0.5
-  done
-  return 1
-}
 
 hkcu='HKCU\Software\Quorvane\Velotune'
 mstcp='HKLM\System\CurrentControlSet\Services\VxD\MSTCP'

@@ -1,0 +1,334 @@
+#!/usr/bin/env bash
+# Installs, upgrades and uninstalls Velotune with the built setup program, as
+# a user or an administrator would, in a Wine prefix made afresh on the
+# virtual display with a scratch home folder; checks what lands on disk and in
+# the registry, that the installed program works from its folder, that
+# neither Setup nor the uninstaller acts while it runs, and that no Wine run
+# wrote desktop menu entries into the home folder.
+# Usage: installer_e2e.sh <build folder> <version>   (inside the test run's Xvfb)
+# No pipefail: "… | grep -q" would fail whenever grep stops reading early.
+set -u
+build=$(cd "$1" && pwd)
+version=$2
+src=$(cd "$(dirname "$0")/../.." && pwd)
+scratch="$build/e2e-installer"
+rm -rf "$scratch"
+mkdir -p "$scratch/home"
+# Wine writes menu entries under the home folder: a scratch one shows them.
+export HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share"
+export XDG_CONFIG_HOME="$scratch/home/.config"
+prefix_name=e2e-installer-prefix
+fresh_prefix=1
+source "$src/tests/e2e/e2e_common.sh"
+
+cleanup() {
+  stop_all
+  rm -rf "$WINEPREFIX" "$scratch"
+}
+trap cleanup EXIT
+
+setup_exe="$build/velotune-$version-setup.exe"
+folder='C:\Program Files\Velotune'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Velotune'
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Velotune"
+shortcuts=("Velotune.lnk" "Velotune Help.lnk" "Uninstall Velotune.lnk")
+shipped=(velotune.exe license.txt velotunehelp.chm)
+
+unix_path() {  # C:\a\b -> the file in the prefix
+  local rest=${1#C:\\}
+  echo "$WINEPREFIX/drive_c/${rest//\\//}"
+}
+windows_path() { echo "Z:${1//\//\\}"; }
+
+# Runs a Windows command line as written, through a batch file, and returns
+# its exit code: wine would quote an argument with spaces, and Setup reads
+# /D= only unquoted.
+run_line() {
+  printf '@echo off\r\n%s\r\nexit %%ERRORLEVEL%%\r\n' "$1" >"$scratch/line.bat"
+  (cd "$build" && timeout 120 wine cmd /c "$(windows_path "$scratch/line.bat")" >/dev/null 2>&1)
+}
+# Starts the program with a command line as written, in the background (cmd
+# waits for it), and waits for its window.
+start_program() {
+  printf '%s\r\n' "$1" >"$scratch/program.bat"
+  (cd "$build" && wine cmd /c "$(windows_path "$scratch/program.bat")" >/dev/null 2>&1 &)
+  wait_started
+}
+setup() { run_line "\"$(windows_path "$setup_exe")\" $*"; }
+uninstall_in_place() {  # [folder] [switches]: waits, and gives the real exit code
+  local at=${1:-$folder}
+  run_line "\"$at\\uninstall.exe\" /S ${2:-} _?=$at"
+}
+
+exits_with() {  # code command...
+  local want=$1 code
+  shift
+  "$@"
+  code=$?
+  [[ $code -eq $want ]] || { echo "        exit code $code"; return 1; }
+}
+fails() {
+  "$@"
+  local code=$?
+  [[ $code -ne 0 ]] || { echo "        exit code 0"; return 1; }
+}
+no_value() { ! reg_value "$1" "$2" >/dev/null; }
+no_key() { ! wine reg query "$1" >/dev/null 2>&1; }
+key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+# Entries named Velotune in Apps & Features, in the given registry view.
+entries() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$@" 2>/dev/null |
+    tr -d '\r' | grep -c '^ *DisplayName    REG_SZ    Velotune$'
+}
+same_as_built() {  # folder (Windows path): the shipped files, byte for byte
+  local f
+  for f in "${shipped[@]}"; do
+    cmp -s "$build/$f" "$(unix_path "$1")/$f" || { echo "        $f differs"; return 1; }
+  done
+}
+links_to() { strings "$menu/$1" | grep -qxF "$2"; }  # a shortcut's target
+shortcuts_are() {  # folder: the three shortcuts, each naming its file there
+  links_to Velotune.lnk "$1\\velotune.exe" && links_to "Velotune Help.lnk" "$1\\velotunehelp.chm" &&
+    links_to "Uninstall Velotune.lnk" "$1\\uninstall.exe"
+}
+no_shortcuts() { [[ ! -e "$menu" ]]; }
+autostart_is() { value_is "$run_key" Velotune "\"$1\\velotune.exe\" -s"; }
+no_autostart() { no_value "$run_key" Velotune; }
+
+# Command lines of this prefix's Windows processes.
+command_lines() {
+  local pid
+  for pid in $(pgrep -f '\.exe'); do
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      { tr '\0' ' ' <"/proc/$pid/cmdline"; } 2>/dev/null && echo
+  done
+}
+opened() {  # text of a command line, within 10 s
+  for _ in $(seq 1 50); do
+    command_lines | grep -qF "$1" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+running() { [[ -n "$(our_pids)" ]]; }
+running_from() { command_lines | grep -qF "$1\\velotune.exe"; }
+
+# ---- Silent install with the default choices
+check "the setup program is $(basename "$setup_exe")" test -f "$setup_exe"
+check "silent install succeeds" exits_with 0 setup /S
+check "the shipped files are in Program Files" same_as_built "$folder"
+check "the uninstaller is beside them" test -f "$(unix_path "$folder")/uninstall.exe"
+check "nothing else is there" test "$(ls "$(unix_path "$folder")" | wc -l)" -eq 4
+check "nothing in the 32-bit Program Files" test ! -e "$(unix_path 'C:\Program Files (x86)\Velotune')"
+check "Start menu shortcuts for all users: program, help, uninstaller" shortcuts_are "$folder"
+check "not started with Windows by default" no_autostart
+apps=(
+  "DisplayName|Velotune"
+  "DisplayVersion|$version"
+  "Publisher|Quorvane"
+  "DisplayIcon|$folder\\velotune.exe,0"
+  "InstallLocation|$folder"
+  "UninstallString|\"$folder\\uninstall.exe\""
+  "QuietUninstallString|\"$folder\\uninstall.exe\" /S"
+  "URLInfoAbout|http://www.quorvane.example/"
+  "NoModify|0x1"
+  "NoRepair|0x1"
+)
+for row in "${apps[@]}"; do
+  check "Apps & Features ${row%%|*} = ${row#*|}" value_is "$uninstall_key" "${row%%|*}" "${row#*|}"
+done
+kb=0
+for f in "${shipped[@]}"; do kb=$((kb + $(stat -c %s "$build/$f") / 1024)); done
+size=$(($(reg_value "$uninstall_key" EstimatedSize)))
+check "Apps & Features EstimatedSize is the files' size ($size KB, files $kb KB)" \
+  test "$size" -ge "$kb" -a "$size" -le $((kb + 4))
+check "the entry is in the 64-bit registry only" test "$(entries /reg:32)" -eq 0
+
+# ---- The installed program, started from elsewhere, finds its licence and help
+# Notepad opens .txt files on Windows; Wine's fresh prefix lacks the link.
+wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1
+stop_all
+(cd "$build" && wine "$folder\\velotune.exe" >/dev/null 2>&1 &)
+wait_started
+check "the installed program starts and shows its window" shown
+click $((X0 + 70)) $((Y0 + 255 + 20))  # About
+click $((X0 + 211)) $((Y0 + 340))      # License Agreement
+check "its licence opens from its folder" opened "$folder\\license.txt"
+check "its help opens from its folder" menu_until h opened "$folder\\velotunehelp.chm"
+settings='HKCU\Software\Quorvane\Velotune'
+check "it stored its settings" key_exists "$settings"
+stop_all
+
+# ---- Start with Windows, and installing over the running program
+check "upgrade with /AUTOSTART=yes succeeds" exits_with 0 setup /S /AUTOSTART=yes
+check "the Run value starts the installed program with -s" autostart_is "$folder"
+start_program "$(reg_value "$run_key" Velotune)"
+check "that command line starts it in the tray" hidden
+
+licence=$(unix_path "$folder")/license.txt
+echo "left by the earlier install" >"$licence"
+check "silent install over the running program fails" fails setup /S
+check "it replaced nothing" grep -qx "left by the earlier install" "$licence"
+check "the program still runs" running
+check "silent uninstall of the running program fails" fails uninstall_in_place
+check "it removed nothing" test -f "$(unix_path "$folder")/velotune.exe" -a -f "$menu/Velotune.lnk"
+check "the entry stays" value_is "$uninstall_key" DisplayName Velotune
+check "a bad switch value fails" fails setup /S /AUTOSTART=maybe
+check "install with /CLOSE closes the program and succeeds" exits_with 0 setup /S /CLOSE
+check "the program has ended" gone
+check "the files are replaced" same_as_built "$folder"
+
+# A file that cannot be written (here a folder in its place) fails the install.
+help=$(unix_path "$folder")/velotunehelp.chm
+rm "$help" && mkdir "$help"
+check "a file that cannot be replaced fails the install" fails setup /S
+rmdir "$help"
+
+# ---- Setup run by a person while the program runs
+# Setup's windows: the wizard, and its message box, which is narrower. (The
+# finish page's title ends with a space.)
+setup_windows() {  # -> width id, widest first
+  local id
+  for id in $(xdotool search --onlyvisible --name "^Velotune $version Setup" 2>/dev/null); do
+    xdotool getwindowgeometry --shell "$id" | awk -v id="$id" -F= '$1 == "WIDTH" { print $2, id }'
+  done | sort -rn
+}
+wizard() { setup_windows | awk '$1 >= 400 { print $2; exit }'; }
+setup_box() { setup_windows | awk '$1 < 400 { print $2; exit }'; }
+press() {  # window key
+  xdotool windowfocus "$1" 2>/dev/null
+  sleep 0.3
+  xdotool key "$2"
+  sleep 1.2
+}
+wait_for() {  # command: its output, within 15 s
+  local out
+  for _ in $(seq 1 75); do
+    out=$("$@")
+    [[ -n "$out" ]] && { echo "$out"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+# Starts Setup with its wizard, passes welcome, licence, components and folder,
+# and waits for the question whether to close Velotune.
+interactive_to_question() {
+  rm -f "$scratch/setup-code"
+  (cd "$build" && wine "$setup_exe" >/dev/null 2>&1; echo $? >"$scratch/setup-code") &
+  setup_pid=$!
+  local w
+  w=$(wait_for wizard) || return 1
+  for _ in 1 2 3 4; do press "$w" Return; done
+  wait_for setup_box >/dev/null
+}
+setup_code() {  # Setup's exit code, once it has ended (within 30 s)
+  for _ in $(seq 1 150); do
+    [[ -s "$scratch/setup-code" ]] && break
+    sleep 0.2
+  done
+  cat "$scratch/setup-code" 2>/dev/null
+}
+
+start_program "\"$folder\\velotune.exe\" -s"
+echo "left by the earlier install" >"$licence"
+check "Setup asks to close the running program" interactive_to_question
+press "$(setup_box)" Escape
+check "Cancel there quits Setup with exit code 1" test "$(setup_code)" = 1
+check "and replaces nothing" grep -qx "left by the earlier install" "$licence"
+check "the program still runs" running
+check "Setup asks again" interactive_to_question
+press "$(setup_box)" Return
+check "OK closes the program" gone
+# The finish page, once the install has run: Finish with "Run Velotune" ticked.
+for _ in $(seq 1 15); do
+  kill -0 "$setup_pid" 2>/dev/null || break
+  w=$(wizard)
+  [[ -n "$w" ]] && press "$w" Return
+done
+check "Setup finishes with exit code 0" test "$(setup_code)" = 0
+check "the files are replaced" same_as_built "$folder"
+wait_started
+check "Finish with \"Run Velotune\" starts it, shown" shown
+check "from its folder" running_from "$folder"
+stop_all
+
+# ---- Upgrades keep earlier choices unless told otherwise
+# switches | started with Windows | shortcuts
+upgrades=(
+  "/S|yes|yes"
+  "/S /AUTOSTART=no|no|yes"
+  "/S|no|yes"
+  "/S /SHORTCUTS=no|no|no"
+  "/S|no|no"
+  "/S /AUTOSTART=yes /SHORTCUTS=yes|yes|yes"
+  "/S|yes|yes"
+)
+for row in "${upgrades[@]}"; do
+  IFS='|' read -r switches autostart links <<<"$row"
+  check "upgrade '$switches' succeeds" exits_with 0 setup $switches
+  check "  one Apps & Features entry" test "$(entries)" -eq 1
+  if [[ $autostart == yes ]]; then
+    check "  started with Windows" autostart_is "$folder"
+  else
+    check "  not started with Windows" no_autostart
+  fi
+  if [[ $links == yes ]]; then
+    check "  shortcuts" shortcuts_are "$folder"
+  else
+    check "  no shortcuts" no_shortcuts
+  fi
+done
+
+# ---- Moving to another folder (spaces in the name) on upgrade
+moved='C:\Quorvane Apps\Velo tune'
+check "upgrade with /D= into another folder succeeds" exits_with 0 setup /S "/D=$moved"
+check "the files are there" same_as_built "$moved"
+check "the earlier folder is gone" test ! -e "$(unix_path "$folder")"
+check "one entry, pointing there" value_is "$uninstall_key" InstallLocation "$moved"
+check "  one Apps & Features entry" test "$(entries)" -eq 1
+check "shortcuts point there" shortcuts_are "$moved"
+check "started with Windows from there" autostart_is "$moved"
+check "a later upgrade stays there" exits_with 0 setup /S
+check "  and leaves no copy in Program Files" test ! -e "$(unix_path "$folder")"
+
+# ---- Uninstall: exactly what was installed
+# A file it cannot remove (here a folder in its place) fails it, and the
+# entry stays for another try.
+help=$(unix_path "$moved")/velotunehelp.chm
+rm "$help" && mkdir "$help" && touch "$help/inside"
+check "an uninstall that cannot remove a file fails" fails uninstall_in_place "$moved"
+check "  and keeps the entry" value_is "$uninstall_key" InstallLocation "$moved"
+rm -r "$help"
+check "installing again mends it" exits_with 0 setup /S
+check "  in the same folder" same_as_built "$moved"
+
+echo "my own notes" >"$(unix_path "$moved")/notes.txt"
+check "silent uninstall succeeds" exits_with 0 uninstall_in_place "$moved"
+for f in "${shipped[@]}"; do
+  check "  $f removed" test ! -e "$(unix_path "$moved")/$f"
+done
+check "  the user's file stays" grep -qx "my own notes" "$(unix_path "$moved")/notes.txt"
+check "  the shortcuts are removed" no_shortcuts
+check "  the Run value is removed" no_autostart
+check "  the Apps & Features entry is removed" no_key "$uninstall_key"
+check "  the settings key stays" key_exists "$settings"
+
+# The Apps & Features way: QuietUninstallString, which returns at once and
+# leaves the work to a copy of the uninstaller; wait for the prefix to idle.
+check "a fresh install succeeds" exits_with 0 setup /S /AUTOSTART=yes
+run_line "$(reg_value "$uninstall_key" QuietUninstallString)"
+timeout 120 wineserver -w
+check "QuietUninstallString removes the folder, uninstaller included" \
+  test ! -e "$(unix_path "$folder")"
+check "  the shortcuts" no_shortcuts
+check "  the Run value" no_autostart
+check "  the Apps & Features entry" no_key "$uninstall_key"
+
+# ---- No Wine run here (the prefix's set-up included) wrote desktop menus
+for dir in .local/share/applications .local/share/icons .local/share/desktop-directories \
+  .local/share/mime .config/menus Desktop; do
+  check "no ~/$dir from Wine" test ! -e "$HOME/$dir"
+done
+
+finish
