@@ -26,10 +26,15 @@ std::string ReadLocation(HKEY root, const char* path, const char* name) {
 
 }  // namespace
 
+bool EraseStepSelected(const EraseChoices& boxes, int step) {
+  // Step 8 belongs to the last two boxes alike; every other step to its own box.
+  return step == kEraseSteps - 1 ? (boxes[step] || boxes[step + 1]) : boxes[step];
+}
+
 int SelectedEraseSteps(const EraseChoices& boxes) {
   int steps = 0;
-  for (int i = 0; i < 7; ++i) steps += boxes[i] ? 1 : 0;
-  return steps + ((boxes[7] || boxes[8]) ? 1 : 0);
+  for (int step = 0; step < kEraseSteps; ++step) steps += EraseStepSelected(boxes, step) ? 1 : 0;
+  return steps;
 }
 
 void RunTracksEraser(RunReport& report, const EraseChoices& boxes,
@@ -52,7 +57,7 @@ void RunTracksEraser(RunReport& report, const EraseChoices& boxes,
   showProgress();
   std::string location = FirefoxProfileFolder();
   struct Step {
-    int box;
+    int index;  // 0 to 7
     const char* text;
     std::function<void()> work;
   };
@@ -108,8 +113,7 @@ void RunTracksEraser(RunReport& report, const EraseChoices& boxes,
        }},
   };
   for (const Step& step : plan) {
-    const bool ticked = step.box == 7 ? (boxes[7] || boxes[8]) : boxes[step.box];
-    if (!ticked) continue;
+    if (!EraseStepSelected(boxes, step.index)) continue;
     announce(step.text);
     step.work();
     AdvanceGauge(report, stepSize);

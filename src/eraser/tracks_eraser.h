@@ -10,10 +10,13 @@
 namespace velotune {
 
 inline constexpr int kEraseBoxes = 9;
+inline constexpr int kEraseSteps = 8;
 
 // Ticks of IE_BOX1 to IE_BOX9; the last two share one step.
 using EraseChoices = std::array<bool, kEraseBoxes>;
 
+// Whether the choices select erase step `step` (0 to 7).
+bool EraseStepSelected(const EraseChoices& boxes, int step);
 // The number of steps the choices select (0 to 8).
 int SelectedEraseSteps(const EraseChoices& boxes);
 
