@@ -13,6 +13,7 @@
 #include "netopt/shutdown.h"
 #include "platform/folders.h"
 #include "platform/settings.h"
+#include "platform/startup_trace.h"
 #include "platform/system_seam.h"
 #include "progress/prg_wnd.h"
 #include "progress/progress_report.h"
@@ -24,6 +25,7 @@
 namespace velotune {
 
 TForm1::TForm1() : ui::Form("Form1") {
+  trace::Scope phase(trace::Phase::Controls);
   SetText("Form1");
   SetColor(ui::clWhite);
   SetFont(ui::FontSpec{});
@@ -73,11 +75,18 @@ TBmpButton& TForm1::NavButton(int n) const { return Get<TBmpButton>("But" + std:
 ui::PageControl& TForm1::Pages() const { return Get<ui::PageControl>("PageControl1"); }
 
 void TForm1::FormCreate(ui::Control&) {
-  OpenSettingsKey();
-  // From here on the system owns the region.
-  SetWindowRgn(Handle(),
-               BuildWindowRegion(Get<ui::Image>("Image1").GetPicture(), ui::Rgb(255, 0, 255)),
-               TRUE);
+  {
+    trace::Scope phase(trace::Phase::Registry);
+    OpenSettingsKey();
+  }
+  {
+    trace::Scope phase(trace::Phase::Outline);
+    // From here on the system owns the region.
+    SetWindowRgn(Handle(),
+                 BuildWindowRegion(Get<ui::Image>("Image1").GetPicture(), ui::Rgb(255, 0, 255)),
+                 TRUE);
+  }
+  trace::Scope phase(trace::Phase::Registry);
   RestoreProfile();
   RestoreEraseBoxes();
   ReadEnhancementsBack();
@@ -254,6 +263,7 @@ void TForm1::BmpButton3Click() {
 }
 
 void TForm1::BuildTray() {
+  trace::Scope phase(trace::Phase::Tray);
   popup_ = std::make_unique<TBarPopupMenu>("PopupMenu1");
   auto& items = popup_->Items();
   items.Add("OpenNetwork", "&Open Velotune", [this](ui::MenuItem&) { OpenNetworkClick(); })

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/startup_trace.h"
 #include "ui/application.h"
 
 namespace velotune {
@@ -180,6 +181,7 @@ TTrayIcon::~TTrayIcon() {
 }
 
 void TTrayIcon::Loaded() {
+  trace::Scope phase(trace::Phase::Tray);
   loading_ = false;
   // The owner's window exists only now when the icon was made with the layout.
   InstallOwnerHook();
