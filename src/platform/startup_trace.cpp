@@ -90,9 +90,8 @@ void Report() {
   State& s = Get();
   if (!Enabled() || s.reported) return;
   s.reported = true;
-  static const char* const kNames[] = {"application", "controls", "resources",
-                                       "decoding",    "tray",     "outline",
-                                       "registry",    "progress", "show"};
+  static const char* const kNames[] = {"application", "controls", "resources", "decoding", "tray",
+                                       "outline",     "registry", "progress",  "show"};
   static_assert(std::size(kNames) == static_cast<size_t>(Phase::Count));
   FILE* out = std::fopen(s.file.c_str(), "a");
   if (!out) return;
