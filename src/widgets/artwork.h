@@ -1,5 +1,5 @@
 #pragma once
-// Pictures from the program's resources: bitmaps and PNG pictures by name.
+// Pictures from the program's resources by name: PNG pictures, or bitmaps.
 #include "ui/picture.h"
 
 namespace velotune {
