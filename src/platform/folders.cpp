@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 #include "platform/command_line.h"
 
@@ -46,12 +44,17 @@ std::string NameUnderProfiles(const std::string& path) {
   return name;
 }
 
+// Plain file calls: the stream library would add 600 KB of locale code to the program.
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::string();
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(file);
+  return text;
 }
 
 }  // namespace
@@ -78,10 +81,11 @@ std::string PickFirefoxProfile(const std::vector<std::string>& folders,
     path.clear();
     isDefault = isRelative = false;
   };
-  std::istringstream lines(iniText);
-  std::string line;
-  while (std::getline(lines, line)) {
-    line = Trim(line);
+  for (size_t start = 0; start < iniText.size();) {
+    size_t end = iniText.find('\n', start);
+    if (end == std::string::npos) end = iniText.size();
+    const std::string line = Trim(iniText.substr(start, end - start));
+    start = end + 1;
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line.front() == '[' && line.back() == ']') {
       endSection();
