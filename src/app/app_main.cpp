@@ -32,6 +32,7 @@ int AppMain(HINSTANCE instance, int showCommand) {
   ui::Application app(instance, showCommand);
   app.SetTitle("Velotune");
   TForm1 form;
+  form.SetDeferHiddenWindows(true);
   {
     trace::Scope phase(trace::Phase::Controls);
     form.CreateForm();

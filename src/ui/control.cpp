@@ -254,8 +254,17 @@ void WinControl::CreateHandle() {
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), FALSE);
     HandleCreated();
   }
-  for (Control* child : children_)
-    if (child->IsWindowed()) static_cast<WinControl*>(child)->CreateHandle();
+  handleDeferred_ = false;
+  const Form* form = ParentForm();
+  const bool deferHidden = form && form->DefersHiddenWindows();
+  for (Control* child : children_) {
+    if (!child->IsWindowed()) continue;
+    auto* windowed = static_cast<WinControl*>(child);
+    if (deferHidden && !windowed->Visible() && !windowed->hwnd_)
+      windowed->handleDeferred_ = true;
+    else
+      windowed->CreateHandle();
+  }
 }
 
 void WinControl::DestroyHandle() {
@@ -527,7 +536,10 @@ void WinControl::Update() {
 
 void WinControl::SetVisible(bool visible) {
   Control::SetVisible(visible);
-  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  if (hwnd_)
+    ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  else if (visible && handleDeferred_ && Parent() && Parent()->HandleAllocated())
+    CreateHandle();  // made visible, with its children
 }
 
 void WinControl::SetEnabled(bool enabled) {

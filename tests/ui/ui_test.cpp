@@ -231,5 +231,72 @@ TEST(PopupMenuTest, ItemsSubmenusDefaultAndPostedClicks) {
   EXPECT_EQ(ran, (std::vector<std::string>{"Open"}));
 }
 
+// Pages not shown get their windows only when they are first shown, in
+// layout order, with the state set on their controls before.
+TEST_F(FormTest, DeferredHiddenPagesGetTheirWindowsWhenShown) {
+  const ControlSpec layout[] = {
+      {.name = "Pages", .create = Make<PageControl>, .width = 200, .height = 120},
+      {.name = "Sheet1", .create = Make<TabSheet>, .parent = "Pages"},
+      {.name = "Sheet2", .create = Make<TabSheet>, .parent = "Pages"},
+      {.name = "Box1", .create = Make<CheckBox>, .parent = "Sheet1", .width = 90, .height = 17},
+      {.name = "Box2", .create = Make<CheckBox>, .parent = "Sheet2", .width = 90, .height = 17},
+      {.name = "Box3",
+       .create = Make<CheckBox>,
+       .parent = "Sheet2",
+       .top = 20,
+       .width = 90,
+       .height = 17},
+      {.name = "Inner",
+       .create = Make<Panel>,
+       .parent = "Sheet2",
+       .top = 40,
+       .width = 90,
+       .height = 30},
+      {.name = "Box4", .create = Make<CheckBox>, .parent = "Inner", .width = 90, .height = 17},
+  };
+  form->Build(layout);
+  form->SetDeferHiddenWindows(true);
+  form->CreateForm();
+  form->Show();
+  auto& pages = form->Get<PageControl>("Pages");
+  auto handle = [&](const char* name) { return form->Get<WinControl>(name).Handle(); };
+  EXPECT_NE(handle("Sheet1"), nullptr);
+  EXPECT_NE(handle("Box1"), nullptr);
+  for (const char* name : {"Sheet2", "Box2", "Box3", "Inner", "Box4"})
+    EXPECT_EQ(handle(name), nullptr) << name;
+
+  form->Get<CheckBox>("Box3").SetChecked(true);
+  pages.SetActivePageIndex(1);
+  for (const char* name : {"Sheet2", "Box2", "Box3", "Inner", "Box4"}) {
+    ASSERT_NE(handle(name), nullptr) << name;
+    EXPECT_TRUE(IsWindowVisible(handle(name))) << name;
+  }
+  EXPECT_FALSE(IsWindowVisible(handle("Sheet1")));
+  EXPECT_EQ(SendMessageA(handle("Box3"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(handle("Box2"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  // Tab order is window order: still the layout's.
+  EXPECT_EQ(GetWindow(handle("Sheet2"), GW_CHILD), handle("Box2"));
+  EXPECT_EQ(GetWindow(handle("Box2"), GW_HWNDNEXT), handle("Box3"));
+  EXPECT_EQ(GetWindow(handle("Box3"), GW_HWNDNEXT), handle("Inner"));
+  EXPECT_EQ(GetParent(handle("Box4")), handle("Inner"));
+  // Back and forth changes nothing more.
+  const HWND box2 = handle("Box2");
+  pages.SetActivePageIndex(0);
+  pages.SetActivePageIndex(1);
+  EXPECT_EQ(handle("Box2"), box2);
+}
+
+// Without the switch every window is made with the form, shown or not.
+TEST_F(FormTest, HiddenControlsGetWindowsWithTheFormByDefault) {
+  const ControlSpec layout[] = {
+      {.name = "Shown", .create = Make<Panel>, .width = 50, .height = 50},
+      {.name = "Hidden", .create = Make<Panel>, .width = 50, .height = 50, .visible = false},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  EXPECT_NE(form->Get<WinControl>("Shown").Handle(), nullptr);
+  EXPECT_NE(form->Get<WinControl>("Hidden").Handle(), nullptr);
+}
+
 }  // namespace
 }  // namespace velotune::ui
