@@ -1,6 +1,7 @@
 #include "ui/picture.h"
 
 #include <cstring>
+#include <utility>
 
 #include "ui/gdi.h"
 
@@ -9,6 +10,34 @@ namespace velotune::ui {
 Picture::Data::~Data() {
   if (bitmap) DeleteObject(bitmap);
 }
+
+Picture Picture::Deferred(int width, int height, std::function<Picture()> make) {
+  Picture p;
+  if (width <= 0 || height <= 0 || !make) return p;
+  p.data_ = std::make_shared<Data>();
+  p.data_->width = width;
+  p.data_->height = height;
+  p.data_->make = std::move(make);
+  return p;
+}
+
+void Picture::Data::Make() {
+  Picture made = std::exchange(make, nullptr)();
+  if (made.Width() == width && made.Height() == height) {
+    pixels = std::move(made.data_->pixels);
+    hasAlpha = made.data_->hasAlpha;
+  } else {
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    hasAlpha = true;
+  }
+}
+
+Picture::Data& Picture::Made() const {
+  if (data_->make) data_->Make();
+  return *data_;
+}
+
+bool Picture::HasAlpha() const { return data_ && Made().hasAlpha; }
 
 Picture Picture::FromBgra(int width, int height, const std::vector<uint8_t>& bgra) {
   Picture p;
@@ -56,16 +85,17 @@ Picture Picture::FromBitmap(HBITMAP bitmap) {
 
 const std::vector<uint32_t>& Picture::Pixels() const {
   static const std::vector<uint32_t> none;
-  return data_ ? data_->pixels : none;
+  return data_ ? Made().pixels : none;
 }
 
 COLORREF Picture::PixelRgb(int x, int y) const {
-  const uint32_t px = data_->pixels[static_cast<size_t>(y) * data_->width + x];
+  const uint32_t px = Made().pixels[static_cast<size_t>(y) * data_->width + x];
   return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
 }
 
 HBITMAP Picture::Bitmap() const {
   if (!data_) return nullptr;
+  Made();
   if (!data_->bitmap) {
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;

@@ -4,8 +4,10 @@
 
 namespace velotune {
 
-// The named BITMAP or PNG resource of the executable; empty when it is
-// missing or its data is malformed.
+// The named PNG or BITMAP resource of the executable; empty when it is
+// missing or its header is malformed. A PNG picture is decoded when its pixels
+// are first needed; should its data then turn out malformed, it is drawn fully
+// transparent.
 ui::Picture LoadArtwork(const char* name);
 
 }  // namespace velotune

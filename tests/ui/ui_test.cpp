@@ -4,6 +4,7 @@
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/menu.h"
+#include "ui/picture.h"
 
 namespace velotune::ui {
 namespace {
@@ -296,6 +297,51 @@ TEST_F(FormTest, HiddenControlsGetWindowsWithTheFormByDefault) {
   form->CreateForm();
   EXPECT_NE(form->Get<WinControl>("Shown").Handle(), nullptr);
   EXPECT_NE(form->Get<WinControl>("Hidden").Handle(), nullptr);
+}
+
+// Artwork is decoded when first drawn: the size is known before, the pixels
+// are made once for every copy of the picture.
+TEST(PictureTest, DeferredPixelsAreMadeOnceOnFirstUse) {
+  int made = 0;
+  const Picture picture = Picture::Deferred(2, 1, [&made] {
+    ++made;
+    return Picture::FromBgra(2, 1, {1, 2, 3, 255, 4, 5, 6, 128});
+  });
+  const Picture copy = picture;
+  EXPECT_FALSE(picture.Empty());
+  EXPECT_EQ(picture.Width(), 2);
+  EXPECT_EQ(picture.Height(), 1);
+  EXPECT_EQ(made, 0);
+  EXPECT_TRUE(copy.HasAlpha());
+  EXPECT_EQ(made, 1);
+  ASSERT_EQ(picture.Pixels().size(), 2u);
+  EXPECT_EQ(picture.Pixels()[0], 0xFF030201u);
+  EXPECT_EQ(picture.PixelRgb(1, 0), RGB(6, 5, 4));
+  EXPECT_NE(picture.Bitmap(), nullptr);
+  EXPECT_EQ(made, 1);
+}
+
+TEST(PictureTest, DeferredPictureThatCannotBeMadeIsTransparent) {
+  const Picture failed[] = {
+      Picture::Deferred(3, 2, [] { return Picture(); }),
+      Picture::Deferred(3, 2,
+                        [] {
+                          return Picture::FromBgra(1, 1, {9, 9, 9, 255});
+                        }),
+  };
+  for (const Picture& picture : failed) {
+    EXPECT_EQ(picture.Width(), 3);
+    ASSERT_EQ(picture.Pixels().size(), 6u);
+    EXPECT_TRUE(picture.HasAlpha());
+    Surface surface(3, 2);
+    const RECT all = {0, 0, 3, 2};
+    UniqueBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+    FillRect(surface.dc(), &all, red);
+    picture.Draw(surface.dc(), 0, 0);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) EXPECT_EQ(surface.PixelRgb(x, y), RGB(255, 0, 0));
+  }
+  EXPECT_TRUE(Picture::Deferred(0, 2, [] { return Picture(); }).Empty());
 }
 
 }  // namespace
