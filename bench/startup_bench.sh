@@ -5,6 +5,8 @@
 # program's start-up time goes (its own phase trace), the CPU it uses in 10 s
 # hidden in the tray ("-s"), and the memory of both once started.
 # Usage: bash bench/startup_bench.sh [rounds]   (default 7)
+# VELOTUNE_BENCH_EXE=path measures that velotune.exe instead of the build's
+# (another version, to compare).
 set -euo pipefail
 rounds=${1:-7}
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2; exit 2; }
@@ -33,24 +35,32 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 watch="$root/bench/visible_watch.py"
-close="$build/bench/close_window.exe"
+session="$build/bench/session.exe"
 # The programs run from the scratch folder, as copies, so nothing beside the
 # build's own exe changes.
-cp "$build/velotune.exe" "$build/bench/minimal_window.exe" "$scratch/"
+cp "${VELOTUNE_BENCH_EXE:-$build/velotune.exe}" "$scratch/velotune.exe"
+cp "$build/bench/minimal_window.exe" "$scratch/"
 declare -A title=([velotune]=Form1 [minimal]=Minimal)
 declare -A exe=([velotune]="$scratch/velotune.exe" [minimal]="$scratch/minimal_window.exe")
 
-# One server for the whole run, as on a desktop where Wine already runs.
+# One server, desktop and set of services for the whole run, as on a desktop
+# where the shell is always there: a program of the session stays running.
 wineserver -p
-wine "$close" none >/dev/null 2>&1 || true
+wine "$session" stay >/dev/null 2>&1 &
+sleep 3
 
 field() { sed -n "s/.*\<$1 \([-0-9.]*\).*/\1/p" <<<"$2"; }
 
-# Closes the program as its user would and checks that it ended.
+# Closes the program as its user would and checks that it ended. Then a
+# pause: the shell (Wine's explorer) is still busy with the tray icon that
+# went away, and the next start should not wait for it.
 close_program() {  # program pid
-  wine "$close" "${title[$1]}" >/dev/null 2>&1 || { echo "$1 did not close" >&2; exit 1; }
+  wine "$session" close "${title[$1]}" >/dev/null 2>&1 || { echo "$1 did not close" >&2; exit 1; }
   for _ in $(seq 1 100); do
-    kill -0 "$2" 2>/dev/null || return 0
+    if ! kill -0 "$2" 2>/dev/null; then
+      sleep 1
+      return 0
+    fi
     sleep 0.05
   done
   echo "$1 (pid $2) still runs after closing" >&2
