@@ -114,10 +114,10 @@ void Form::Show() {
   Control::SetVisible(true);
   if (!Handle()) return;
   ShowWindow(Handle(), SW_SHOWNORMAL);
+  UpdateWindow(Handle());
   auto* app = Application::Instance();
   if (app && app->MainForm() == this && !IsWindowVisible(app->Handle()))
     ShowWindow(app->Handle(), SW_SHOWNOACTIVATE);  // its task bar button
-  UpdateWindow(Handle());
 }
 
 void Form::Hide() {
