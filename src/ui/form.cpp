@@ -114,6 +114,7 @@ void Form::Show() {
   Control::SetVisible(true);
   if (!Handle()) return;
   ShowWindow(Handle(), SW_SHOWNORMAL);
+  // Painted before the task bar button is shown: the window is what the user waits for.
   UpdateWindow(Handle());
   auto* app = Application::Instance();
   if (app && app->MainForm() == this && !IsWindowVisible(app->Handle()))
