@@ -39,7 +39,7 @@ int AppMain(HINSTANCE instance, int showCommand) {
   }
   auto progress = [] {
     trace::Scope phase(trace::Phase::Progress);
-    return std::make_unique<TPrgWnd>();  // made hidden
+    return std::make_unique<TPrgWnd>(true);  // hidden, its window made when a run shows it
   }();
   form.SetProgressWindow(progress.get());
   return app.Run();

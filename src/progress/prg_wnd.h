@@ -12,8 +12,10 @@ namespace velotune {
 
 class TPrgWnd : public ui::Form {
  public:
-  // Built and created, hidden.
-  TPrgWnd();
+  // Built and created, hidden. With `windowWhenShown` its window is made only
+  // when a run first shows it: at start-up nothing of it is seen, and making it
+  // then would only hold up the main window.
+  explicit TPrgWnd(bool windowWhenShown = false);
 
   ui::Shape& Shape1() const { return *shape1_; }
   TPicturePanel& PicturePanel1() const { return *picturePanel1_; }
