@@ -115,7 +115,7 @@ HBITMAP Picture::Bitmap() const {
         out[i] = px | 0xFF000000u;
         continue;
       }
-      // AlphaBlend wants premultiplied colour.
+      // GdiAlphaBlend wants premultiplied colour.
       const uint32_t r = ((px >> 16) & 0xFF) * a / 255, g = ((px >> 8) & 0xFF) * a / 255,
                      b = (px & 0xFF) * a / 255;
       out[i] = (a << 24) | (r << 16) | (g << 8) | b;
@@ -130,9 +130,11 @@ void Picture::Draw(HDC dc, int x, int y) const {
   UniqueMemoryDc source(CreateCompatibleDC(dc));
   Selected select(source, bitmap);
   if (data_->hasAlpha) {
+    // gdi32's own blend, which msimg32's AlphaBlend hands on to: one library
+    // less to load before the window shows.
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, data_->width, data_->height, source, 0, 0, data_->width, data_->height,
-               blend);
+    GdiAlphaBlend(dc, x, y, data_->width, data_->height, source, 0, 0, data_->width, data_->height,
+                  blend);
   } else {
     BitBlt(dc, x, y, data_->width, data_->height, source, 0, 0, SRCCOPY);
   }
