@@ -493,12 +493,16 @@ Control* WinControl::GraphicChildAt(int x, int y) const {
 void WinControl::HandlePaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  Surface buffer(client.right, client.bottom, dc);
-  PaintContent(buffer.dc());
-  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-         ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  // A window its children cover wholly (a page control under its page) has nothing to paint.
+  if (!IsRectEmpty(&ps.rcPaint)) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    Surface buffer(client.right, client.bottom, dc);
+    PaintContent(buffer.dc());
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+           ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+           SRCCOPY);
+  }
   EndPaint(hwnd_, &ps);
 }
 
@@ -506,8 +510,15 @@ void WinControl::PaintContent(HDC dc) {
   RECT client = {0, 0, Width(), Height()};
   if (hwnd_) GetClientRect(hwnd_, &client);
   PaintBackground(dc, client);
+  // A button asks for its parent's content behind it alone: children outside
+  // the clipping are not drawn at all.
+  RECT clip;
+  const bool clipped = GetClipBox(dc, &clip) != ERROR;
   for (Control* c : children_) {
     if (c->IsWindowed() || !c->Visible()) continue;
+    RECT overlap;
+    const RECT bounds = c->BoundsRect();
+    if (clipped && !IntersectRect(&overlap, &bounds, &clip)) continue;
     SavedDc saved(dc);
     POINT origin;
     OffsetViewportOrgEx(dc, c->Left(), c->Top(), &origin);
