@@ -15,6 +15,7 @@ export VELOTUNE_BUILD=${VELOTUNE_BUILD:-build}
 build="$root/$VELOTUNE_BUILD"
 
 if [[ -z "${VELOTUNE_IN_XVFB:-}" ]]; then
+  "$root/scripts/bootstrap.sh"
   cmake --build "$build" --target startup_bench -j 2 >/dev/null
   exec env VELOTUNE_IN_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' bash "$0" "$@"
 fi

@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb xauth xdotool imagemagick x11-utils
   fp-utils
   fonts-wine fonts-liberation
+  python3 libxdamage1  # the benchmarks (bench/)
 )
 
 missing=()
