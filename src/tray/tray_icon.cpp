@@ -50,11 +50,20 @@ bool IsMdiParent(ui::Form& form) {
 }  // namespace
 
 long ComCtl32FileVersion() {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA("comctl32.dll", &ignored);
-  if (size == 0) return -1;
-  std::vector<char> block(size);
-  if (!GetFileVersionInfoA("comctl32.dll", 0, size, block.data())) return -1;
+  // The version resource read from one mapping of the file, as a data file:
+  // the size query and the read of the version calls would map it twice, at start-up.
+  HMODULE file = LoadLibraryExA("comctl32.dll", nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!file) return -1;
+  std::vector<char> block;
+  if (HRSRC resource = FindResourceA(file, MAKEINTRESOURCEA(VS_VERSION_INFO),
+                                     reinterpret_cast<LPCSTR>(RT_VERSION))) {
+    HGLOBAL loaded = LoadResource(file, resource);
+    const auto* data = static_cast<const char*>(loaded ? LockResource(loaded) : nullptr);
+    if (data) block.assign(data, data + SizeofResource(file, resource));
+  }
+  FreeLibrary(file);
+  if (block.empty()) return -1;
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
   if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
