@@ -10,8 +10,9 @@ namespace {
 struct State {
   bool checked = false;
   bool enabled = false;
-  std::string file;
+  std::wstring file;
   LONGLONG frequency = 1;
+  double loaderMs = 0;
   LONGLONG entry = 0;
   LONGLONG phases[static_cast<int>(Phase::Count)] = {};
   Scope* innermost = nullptr;
@@ -42,19 +43,17 @@ double SinceProcessCreated() {
   return static_cast<double>(value(now) - value(created)) / 10000.0;
 }
 
-double loaderMs = 0;
-
 }  // namespace
 
 bool Enabled() {
   State& s = Get();
   if (!s.checked) {
     s.checked = true;
-    char path[MAX_PATH];
-    const DWORD n = GetEnvironmentVariableA("VELOTUNE_STARTUP_TRACE", path, sizeof path);
-    if (n > 0 && n < sizeof path) {
-      s.enabled = true;
-      s.file.assign(path, n);
+    const DWORD n = GetEnvironmentVariableW(L"VELOTUNE_STARTUP_TRACE", nullptr, 0);
+    if (n > 1) {
+      s.file.resize(n);
+      s.file.resize(GetEnvironmentVariableW(L"VELOTUNE_STARTUP_TRACE", s.file.data(), n));
+      s.enabled = !s.file.empty();
       LARGE_INTEGER f;
       QueryPerformanceFrequency(&f);
       s.frequency = f.QuadPart;
@@ -82,7 +81,7 @@ void Scope::End() {
 
 void MarkEntry() {
   if (!Enabled()) return;
-  loaderMs = SinceProcessCreated();
+  Get().loaderMs = SinceProcessCreated();
   Get().entry = Now();
 }
 
@@ -93,17 +92,17 @@ void Report() {
   static const char* const kNames[] = {"application", "controls", "resources", "decoding", "tray",
                                        "outline",     "registry", "progress",  "show"};
   static_assert(std::size(kNames) == static_cast<size_t>(Phase::Count));
-  FILE* out = std::fopen(s.file.c_str(), "a");
+  FILE* out = _wfopen(s.file.c_str(), L"a");
   if (!out) return;
   const double main = Ms(Now() - s.entry);
   double phases = 0;
-  std::fprintf(out, "loader %.2f\n", loaderMs);
+  std::fprintf(out, "loader %.2f\n", s.loaderMs);
   for (int i = 0; i < static_cast<int>(Phase::Count); ++i) {
     std::fprintf(out, "%s %.2f\n", kNames[i], Ms(s.phases[i]));
     phases += Ms(s.phases[i]);
   }
   std::fprintf(out, "other %.2f\n", main - phases);
-  std::fprintf(out, "total %.2f\n", loaderMs + main);
+  std::fprintf(out, "total %.2f\n", s.loaderMs + main);
   std::fclose(out);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Where start-up time goes. Off unless VELOTUNE_STARTUP_TRACE names a file;
-// then each phase's own time (nested phases not counted twice) is written
-// there once the window is up. When off, a phase costs one test of a flag.
+// then each phase's own time in milliseconds (a phase inside another counts
+// for itself only) is added to that file as "name ms" lines once the window
+// is up: "loader" (from the process's creation to the program's entry), the
+// phases below, "other" and "total". When off, a phase costs one test of a flag.
 #include <windows.h>
 
 namespace velotune::trace {
@@ -45,7 +47,7 @@ class Scope {
 
 // Marks the program's entry; the time before it is the loader's.
 void MarkEntry();
-// Writes the phases to the file, once.
+// Writes the phases to the file, once; the later calls do nothing.
 void Report();
 
 }  // namespace velotune::trace
