@@ -296,15 +296,25 @@ bool TTrayIcon::Notify(DWORD message) {
 
 bool TTrayIcon::AddIcon() {
   if (!previewing_) iconVisible_ = true;
-  return Notify(NIM_ADD);
+  const bool added = Notify(NIM_ADD);
+  inShell_ = inShell_ || added;
+  return added;
 }
 
 bool TTrayIcon::RemoveIcon() {
   iconVisible_ = false;
-  return Notify(NIM_DELETE);
+  const bool removed = Notify(NIM_DELETE);
+  if (removed) inShell_ = false;
+  return removed;
 }
 
-bool TTrayIcon::UpdateIcon() { return Notify(NIM_MODIFY); }
+bool TTrayIcon::UpdateIcon() {
+  // While the owner's layout loads the icon cannot be in the notification area
+  // yet (Loaded adds it): setting the icon and the tip only stores them then,
+  // sparing the shell calls that would fail, each a round trip to the shell.
+  if (loading_ && !inShell_) return false;
+  return Notify(NIM_MODIFY);
+}
 
 // --- main window -----------------------------------------------------------
 
