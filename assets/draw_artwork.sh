@@ -31,15 +31,20 @@ GREEN='rgb(0,157,0)'      # page header green
 
 die() { echo "draw_artwork: $*" >&2; exit 1; }
 
-# 24-bit uncompressed BMP, the only kind our loader accepts.
-save_bmp() { # src dst
-  "$IM" "$1" -alpha off -type TrueColor -compress None BMP3:"$2"
-}
-
 # PNG without timestamps or text so reruns are identical.
 save_png() { # kind(PNG24|PNG32|PNG8) src dst [extra options...]
   local kind=$1 src=$2 dst=$3; shift 3
   "$IM" "$src" -strip -define png:exclude-chunks=date,time "$@" "$kind:$dst"
+}
+
+# Pictures with a colour key: 8-bit RGB without alpha, so every pixel, the
+# key colours included, comes back exactly as drawn. Best zlib level. They
+# pass through a 24-bit BMP on the way: its rounding of the 16-bit drawing to
+# 8 bits is the one the artwork has always had (the PNG writer rounds some
+# pixels one step the other way).
+save_keyed() { # src dst
+  "$IM" "$1" -alpha off -type TrueColor -compress None BMP3:"$TMP/keyed.bmp"
+  save_png PNG24 "$TMP/keyed.bmp" "$2" -quality 95
 }
 
 # Counts pixels of one exact colour.
@@ -67,7 +72,7 @@ key_olive() { # rgba backdrop "shape primitives" dst
   want=$(count_colour "$TMP/mask.png" black)
   got=$(count_colour "$TMP/keyed.png" "$OLIVE")
   [[ $want == "$got" ]] || die "$4: olive leaks into the face ($got vs $want)"
-  save_bmp "$TMP/keyed.png" "$4"
+  save_keyed "$TMP/keyed.png" "$4"
 }
 
 # Point on a circle; angles clockwise from 3 o'clock like -draw arc.
@@ -173,13 +178,13 @@ for y in 1 $((H-2)); do
   for x in 0 $((W-1)); do keypts+=(-draw "point $x,$y"); done
 done
 "$IM" "$TMP/bg_framed.png" +antialias -fill "$MAGENTA" "${keypts[@]}" "$TMP/bg_final.png"
-save_bmp "$TMP/bg_final.png" "$OUT/background.bmp"
+save_keyed "$TMP/bg_final.png" "$OUT/background.png"
 
 # The window region is cut from exactly these 12 pixels: check them.
 want="0,0 0,1 0,372 0,373 1,0 1,373 548,0 548,373 549,0 549,1 549,372 549,373"
-got=$("$IM" "$OUT/background.bmp" txt:- | grep -i '#FF00FF' | cut -d: -f1 \
+got=$("$IM" "$OUT/background.png" txt:- | grep -i '#FF00FF' | cut -d: -f1 \
       | tr ',' ' ' | sort -n -k1,1 -k2,2 | tr ' ' ',' | tr '\n' ' ' | sed 's/ $//')
-[[ $got == "$want" ]] || die "background.bmp magenta key pixels wrong: '$got'"
+[[ $got == "$want" ]] || die "background.png magenta key pixels wrong: '$got'"
 
 ###########################################################################
 # Navigation buttons, 142x41, fixed spots on the strip
@@ -271,7 +276,7 @@ NAV_L2=("Optimizations" "" "" "")
 for i in 0 1 2 3; do
   for st in up hot down staydown; do
     nav_button "${NAV_ID[$i]}" "${NAV_L1[$i]}" "${NAV_L2[$i]}" $st "${NAV_Y[$i]}" \
-      "$OUT/nav_${NAV_ID[$i]}_$st.bmp"
+      "$OUT/nav_${NAV_ID[$i]}_$st.png"
   done
 done
 
@@ -302,7 +307,7 @@ ACT_ID=(optimize erase apply ok)
 ACT_L=("Optimize Now!" "Erase Now!" "Apply Settings" "OK")
 for i in 0 1 2 3; do
   for st in up hot down; do
-    act_button "${ACT_L[$i]}" $st "$OUT/act_${ACT_ID[$i]}_$st.bmp"
+    act_button "${ACT_L[$i]}" $st "$OUT/act_${ACT_ID[$i]}_$st.png"
   done
 done
 
@@ -331,8 +336,8 @@ glyph_button() { # kind state x dst
   key_olive "$TMP/gbtn.png" "$TMP/gcrop.png" "roundrectangle 0,0 15,14 3,3" "$dst"
 }
 for st in up hot down; do
-  glyph_button min $st 509 "$OUT/btn_min_$st.bmp"
-  glyph_button close $st 528 "$OUT/btn_close_$st.bmp"
+  glyph_button min $st 509 "$OUT/btn_min_$st.png"
+  glyph_button close $st 528 "$OUT/btn_close_$st.png"
 done
 
 ###########################################################################
@@ -344,8 +349,8 @@ done
 "$IM" -size 500x20 xc:"$OLIVE" +antialias -font "$BOLD" -pointsize 13 -fill white \
   -gravity West -annotate +8+0 'Velotune 2.0' -annotate +9+0 'Velotune 2.0' \
   -rotate 270 "$TMP/side.png"
-[[ $("$IM" "$TMP/side.png" -format %k info:) == 2 ]] || die "sidebar.bmp must be white on olive only"
-save_bmp "$TMP/side.png" "$OUT/sidebar.bmp"
+[[ $("$IM" "$TMP/side.png" -format %k info:) == 2 ]] || die "sidebar.png must be white on olive only"
+save_keyed "$TMP/side.png" "$OUT/sidebar.png"
 
 
 ###########################################################################
@@ -654,15 +659,6 @@ u16() { od -An -tu2 -j"$2" -N2 "$1" | tr -d ' '; }
 u32() { od -An -tu4 -j"$2" -N4 "$1" | tr -d ' '; }
 u8()  { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
 
-check_bmp() { # file w h
-  local f=$OUT/$1
-  [[ $(head -c2 "$f") == BM ]] || die "$1: not a BMP"
-  [[ $(u32 "$f" 14) == 40 && $(u16 "$f" 28) == 24 && $(u32 "$f" 30) == 0 ]] \
-    || die "$1: want a 24-bit uncompressed BMP"
-  [[ $(u32 "$f" 18) == "$2" && $(u32 "$f" 22) == "$3" ]] || die "$1: want $2x$3"
-  [[ $("$ID" -format '%z %[channels]' "$f") == "8 srgb" ]] || die "$1: want 8-bit RGB, no alpha"
-}
-
 check_png() { # file w h colour-type interlace
   local f=$OUT/$1
   [[ $(u8 "$f" 24) == 8 && $(u8 "$f" 25) == "$4" && $(u8 "$f" 28) == "$5" ]] \
@@ -670,18 +666,24 @@ check_png() { # file w h colour-type interlace
   [[ $("$ID" -format '%wx%h' "$f") == "$2x$3" ]] || die "$1: want $2x$3"
 }
 
+# Keyed pictures: RGB, no transparency chunk, so no pixel is made see-through.
+check_keyed() { # file w h
+  check_png "$1" "$2" "$3" 2 0
+  [[ $("$ID" -format '%[channels]' "$OUT/$1") == srgb ]] || die "$1: want RGB without alpha"
+  nkeyed=$((nkeyed+1))
+}
 
-nbmp=0
-check_bmp background.bmp 550 374; nbmp=$((nbmp+1))
-check_bmp sidebar.bmp 20 500; nbmp=$((nbmp+1))
+nkeyed=0
+check_keyed background.png 550 374
+check_keyed sidebar.png 20 500
 for p in "${NAV_ID[@]}"; do
-  for st in up hot down staydown; do check_bmp "nav_${p}_$st.bmp" 142 41; nbmp=$((nbmp+1)); done
+  for st in up hot down staydown; do check_keyed "nav_${p}_$st.png" 142 41; done
 done
 for a in "${ACT_ID[@]}"; do
-  for st in up hot down; do check_bmp "act_${a}_$st.bmp" 120 35; nbmp=$((nbmp+1)); done
+  for st in up hot down; do check_keyed "act_${a}_$st.png" 120 35; done
 done
 for g in close min; do
-  for st in up hot down; do check_bmp "btn_${g}_$st.bmp" 16 15; nbmp=$((nbmp+1)); done
+  for st in up hot down; do check_keyed "btn_${g}_$st.png" 16 15; done
 done
 
 # colour type 2 = RGB, 3 = palette, 6 = RGBA; interlace 1 = Adam7
@@ -708,4 +710,4 @@ TRAY_OFF=$(u32 "$OUT/tray.ico" 18)
 TRAY_INFO=$("$ID" -verbose "$OUT/tray.ico")
 [[ $TRAY_INFO == *"Type: Palette"* ]] || die "tray.ico: not a palette image"
 
-echo "draw_artwork: wrote $nbmp BMPs, ${#PNGS[@]} PNGs and 2 icons into $OUT"
+echo "draw_artwork: wrote $nkeyed keyed and ${#PNGS[@]} other PNGs and 2 icons into $OUT"

@@ -12,6 +12,7 @@ packages=(
   fp-utils
   nsis
   fonts-wine fonts-liberation
+  python3 libxdamage1  # the benchmarks (bench/)
 )
 
 missing=()

@@ -1,6 +1,9 @@
 #include "app/app_main.h"
 
+#include <memory>
+
 #include "app/main_form.h"
+#include "platform/startup_trace.h"
 #include "progress/prg_wnd.h"
 #include "ui/application.h"
 
@@ -24,13 +27,21 @@ bool AnotherCopyRuns() {
 }  // namespace
 
 int AppMain(HINSTANCE instance, int showCommand) {
+  trace::MarkEntry();
   if (AnotherCopyRuns()) return 0;
   ui::Application app(instance, showCommand);
   app.SetTitle("Velotune");
   TForm1 form;
-  form.CreateForm();
-  TPrgWnd progress;  // made hidden
-  form.SetProgressWindow(&progress);
+  form.SetDeferHiddenWindows(true);
+  {
+    trace::Scope phase(trace::Phase::Controls);
+    form.CreateForm();
+  }
+  auto progress = [] {
+    trace::Scope phase(trace::Phase::Progress);
+    return std::make_unique<TPrgWnd>(true);  // hidden, its window made when a run shows it
+  }();
+  form.SetProgressWindow(progress.get());
   return app.Run();
 }
 

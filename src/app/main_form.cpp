@@ -14,6 +14,7 @@
 #include "netopt/shutdown.h"
 #include "platform/folders.h"
 #include "platform/settings.h"
+#include "platform/startup_trace.h"
 #include "platform/system_seam.h"
 #include "platform/text.h"
 #include "progress/prg_wnd.h"
@@ -25,6 +26,7 @@
 namespace velotune {
 
 TForm1::TForm1() : ui::Form("Form1") {
+  trace::Scope phase(trace::Phase::Controls);
   SetText("Form1");
   SetColor(ui::clWhite);
   SetFont(ui::FontSpec{});
@@ -74,11 +76,18 @@ TBmpButton& TForm1::NavButton(int n) const { return Get<TBmpButton>("But" + std:
 ui::PageControl& TForm1::Pages() const { return Get<ui::PageControl>("PageControl1"); }
 
 void TForm1::FormCreate(ui::Control&) {
-  OpenSettingsKey();
-  // From here on the system owns the region.
-  SetWindowRgn(Handle(),
-               BuildWindowRegion(Get<ui::Image>("Image1").GetPicture(), ui::Rgb(255, 0, 255)),
-               TRUE);
+  {
+    trace::Scope phase(trace::Phase::Registry);
+    OpenSettingsKey();
+  }
+  {
+    trace::Scope phase(trace::Phase::Outline);
+    // From here on the system owns the region.
+    SetWindowRgn(Handle(),
+                 BuildWindowRegion(Get<ui::Image>("Image1").GetPicture(), ui::Rgb(255, 0, 255)),
+                 TRUE);
+  }
+  trace::Scope phase(trace::Phase::Registry);
   RestoreProfile();
   RestoreEraseBoxes();
   ReadEnhancementsBack();
@@ -250,6 +259,7 @@ void TForm1::BmpButton3Click() {
 }
 
 void TForm1::BuildTray() {
+  trace::Scope phase(trace::Phase::Tray);
   popup_ = std::make_unique<TBarPopupMenu>("PopupMenu1");
   auto& items = popup_->Items();
   items.Add("OpenNetwork", "&Open Velotune", [this](ui::MenuItem&) { OpenNetworkClick(); })

@@ -99,7 +99,7 @@ const ControlSpec kLayout[] = {
 
 }  // namespace
 
-TPrgWnd::TPrgWnd() : ui::Form("PrgWnd") {
+TPrgWnd::TPrgWnd(bool windowWhenShown) : ui::Form("PrgWnd") {
   SetBounds(0, 0, kClientWidth, kClientHeight);
   SetColor(ui::clWhite);
   SetFont(FontSpec{.face = "MS Sans Serif", .height = 11});
@@ -110,7 +110,7 @@ TPrgWnd::TPrgWnd() : ui::Form("PrgWnd") {
   label2_ = &Get<ui::Label>("Label2");
   gauge1_ = &Get<TGauge>("Gauge1");
   label3_ = &Get<ui::Label>("Label3");
-  CreateForm();
+  if (!windowWhenShown) CreateForm();
 }
 
 void TPrgWnd::SetTitle(const std::string& text) { label1_->SetText(text); }
@@ -156,6 +156,7 @@ void TPrgWnd::PlaceOverMainWindow() {
 }
 
 void TPrgWnd::ShowInFront() {
+  if (!HandleAllocated()) CreateForm();  // hidden still
   if (!placed_) {
     PlaceOverMainWindow();
     placed_ = true;

@@ -16,8 +16,10 @@ namespace velotune {
 
 class TPrgWnd : public ui::Form, public RunReport {
  public:
-  // Built and created, hidden.
-  TPrgWnd();
+  // Built and created, hidden. With `windowWhenShown` its window is made only
+  // when a run first shows it: at start-up nothing of it is seen, and making it
+  // then would only hold up the main window.
+  explicit TPrgWnd(bool windowWhenShown = false);
 
   // What a run sees: Label1, Label2, Label3 and Gauge1. A label's new text
   // marks its area; painting it paints every marked area of the panel.

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/startup_trace.h"
 #include "ui/application.h"
 
 namespace velotune {
@@ -49,11 +50,20 @@ bool IsMdiParent(ui::Form& form) {
 }  // namespace
 
 long ComCtl32FileVersion() {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA("comctl32.dll", &ignored);
-  if (size == 0) return -1;
-  std::vector<char> block(size);
-  if (!GetFileVersionInfoA("comctl32.dll", 0, size, block.data())) return -1;
+  // The version resource read from one mapping of the file, as a data file:
+  // the size query and the read of the version calls would map it twice, at start-up.
+  HMODULE file = LoadLibraryExA("comctl32.dll", nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!file) return -1;
+  std::vector<char> block;
+  if (HRSRC resource = FindResourceA(file, MAKEINTRESOURCEA(VS_VERSION_INFO),
+                                     reinterpret_cast<LPCSTR>(RT_VERSION))) {
+    HGLOBAL loaded = LoadResource(file, resource);
+    const auto* data = static_cast<const char*>(loaded ? LockResource(loaded) : nullptr);
+    if (data) block.assign(data, data + SizeofResource(file, resource));
+  }
+  FreeLibrary(file);
+  if (block.empty()) return -1;
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
   if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || !info ||
@@ -180,6 +190,7 @@ TTrayIcon::~TTrayIcon() {
 }
 
 void TTrayIcon::Loaded() {
+  trace::Scope phase(trace::Phase::Tray);
   loading_ = false;
   // The owner's window exists only now when the icon was made with the layout.
   InstallOwnerHook();
@@ -285,15 +296,25 @@ bool TTrayIcon::Notify(DWORD message) {
 
 bool TTrayIcon::AddIcon() {
   if (!previewing_) iconVisible_ = true;
-  return Notify(NIM_ADD);
+  const bool added = Notify(NIM_ADD);
+  inShell_ = inShell_ || added;
+  return added;
 }
 
 bool TTrayIcon::RemoveIcon() {
   iconVisible_ = false;
-  return Notify(NIM_DELETE);
+  const bool removed = Notify(NIM_DELETE);
+  if (removed) inShell_ = false;
+  return removed;
 }
 
-bool TTrayIcon::UpdateIcon() { return Notify(NIM_MODIFY); }
+bool TTrayIcon::UpdateIcon() {
+  // While the owner's layout loads the icon cannot be in the notification area
+  // yet (Loaded adds it): setting the icon and the tip only stores them then,
+  // sparing the shell calls that would fail, each a round trip to the shell.
+  if (loading_ && !inShell_) return false;
+  return Notify(NIM_MODIFY);
+}
 
 // --- main window -----------------------------------------------------------
 

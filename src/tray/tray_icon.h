@@ -194,6 +194,7 @@ class TTrayIcon : public ui::Component {
 
   ui::Form* ownerForm_;
   bool loading_;
+  bool inShell_ = false;  // an add succeeded and no remove since
   TTrayIconHandler* handler_ = nullptr;
   UINT identity_ = 0;
   NOTIFYICONDATAA data_ = {};

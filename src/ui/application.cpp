@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include "platform/startup_trace.h"
+
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/menu.h"
@@ -20,6 +22,7 @@ HCURSOR LookupCursor(int index) {
 
 Application::Application(HINSTANCE instanceHandle, int showCommand)
     : instance_(instanceHandle), showCommand_(showCommand) {
+  trace::Scope phase(trace::Phase::Application);
   instance = this;
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof wc;
@@ -103,6 +106,7 @@ void Application::RunPosted() {
 
 int Application::Run() {
   if (mainForm_ && showMainForm_) {
+    trace::Scope phase(trace::Phase::Show);
     // Asked to start minimized: only the application is minimized; the main
     // form never flashes up.
     if (showCommand_ == SW_SHOWMINNOACTIVE || showCommand_ == SW_SHOWMINIMIZED ||
@@ -111,6 +115,7 @@ int Application::Run() {
     else
       mainForm_->Show();
   }
+  trace::Report();
   MSG msg;
   while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

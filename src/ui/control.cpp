@@ -254,8 +254,17 @@ void WinControl::CreateHandle() {
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), FALSE);
     HandleCreated();
   }
-  for (Control* child : children_)
-    if (child->IsWindowed()) static_cast<WinControl*>(child)->CreateHandle();
+  handleDeferred_ = false;
+  const Form* form = ParentForm();
+  const bool deferHidden = form && form->DefersHiddenWindows();
+  for (Control* child : children_) {
+    if (!child->IsWindowed()) continue;
+    auto* windowed = static_cast<WinControl*>(child);
+    if (deferHidden && !windowed->Visible() && !windowed->hwnd_)
+      windowed->handleDeferred_ = true;
+    else
+      windowed->CreateHandle();
+  }
 }
 
 void WinControl::DestroyHandle() {
@@ -484,12 +493,16 @@ Control* WinControl::GraphicChildAt(int x, int y) const {
 void WinControl::HandlePaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
-  RECT client;
-  GetClientRect(hwnd_, &client);
-  Surface buffer(client.right, client.bottom, dc);
-  PaintContent(buffer.dc());
-  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-         ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  // A window its children cover wholly (a page control under its page) has nothing to paint.
+  if (!IsRectEmpty(&ps.rcPaint)) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    Surface buffer(client.right, client.bottom, dc);
+    PaintContent(buffer.dc());
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+           ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+           SRCCOPY);
+  }
   EndPaint(hwnd_, &ps);
 }
 
@@ -497,8 +510,15 @@ void WinControl::PaintContent(HDC dc) {
   RECT client = {0, 0, Width(), Height()};
   if (hwnd_) GetClientRect(hwnd_, &client);
   PaintBackground(dc, client);
+  // A button asks for its parent's content behind it alone: children outside
+  // the clipping are not drawn at all.
+  RECT clip;
+  const bool clipped = GetClipBox(dc, &clip) != ERROR;
   for (Control* c : children_) {
     if (c->IsWindowed() || !c->Visible()) continue;
+    RECT overlap;
+    const RECT bounds = c->BoundsRect();
+    if (clipped && !IntersectRect(&overlap, &bounds, &clip)) continue;
     SavedDc saved(dc);
     POINT origin;
     OffsetViewportOrgEx(dc, c->Left(), c->Top(), &origin);
@@ -527,7 +547,10 @@ void WinControl::Update() {
 
 void WinControl::SetVisible(bool visible) {
   Control::SetVisible(visible);
-  if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  if (hwnd_)
+    ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  else if (visible && handleDeferred_ && Parent() && Parent()->HandleAllocated())
+    CreateHandle();  // made visible, with its children
 }
 
 void WinControl::SetEnabled(bool enabled) {

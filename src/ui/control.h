@@ -165,6 +165,8 @@ class WinControl : public Control {
   HWND Handle() const { return hwnd_; }
   bool HandleAllocated() const { return hwnd_ != nullptr; }
   // Creates the window and those of the windowed children, parents first.
+  // In a form that defers hidden windows, a hidden windowed child (a page not
+  // shown) is left without one until it is shown.
   void CreateHandle();
   void DestroyHandle();
 
@@ -218,6 +220,7 @@ class WinControl : public Control {
   void HandlePaint();
 
   HWND hwnd_ = nullptr;
+  bool handleDeferred_ = false;
   std::vector<Control*> children_;
   Control* captured_ = nullptr;  // the control a press went to
   Control* hover_ = nullptr;     // the graphic child under the mouse

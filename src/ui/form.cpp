@@ -114,10 +114,11 @@ void Form::Show() {
   Control::SetVisible(true);
   if (!Handle()) return;
   ShowWindow(Handle(), SW_SHOWNORMAL);
+  // Painted before the task bar button is shown: the window is what the user waits for.
+  UpdateWindow(Handle());
   auto* app = Application::Instance();
   if (app && app->MainForm() == this && !IsWindowVisible(app->Handle()))
     ShowWindow(app->Handle(), SW_SHOWNOACTIVATE);  // its task bar button
-  UpdateWindow(Handle());
 }
 
 void Form::Hide() {

@@ -79,6 +79,11 @@ class Form : public WinControl {
 
   // Creates the windows, runs every component's Loaded, then OnCreate.
   void CreateForm();
+  // Leaves the windows of hidden controls (the pages not shown) to be made when
+  // they are first shown: less work before the form can first be seen. Set
+  // before CreateForm.
+  void SetDeferHiddenWindows(bool on) { deferHidden_ = on; }
+  bool DefersHiddenWindows() const { return deferHidden_; }
   NotifyEvent OnCreate;
 
   void Show();
@@ -101,6 +106,7 @@ class Form : public WinControl {
   std::map<std::string, Control*> byName_;
   std::map<std::string, NotifyEvent> handlers_;
   std::map<std::string, MouseEvent> mouseHandlers_;
+  bool deferHidden_ = false;
 };
 
 }  // namespace velotune::ui

@@ -11,6 +11,34 @@ Picture::Data::~Data() {
   if (bitmap) DeleteObject(bitmap);
 }
 
+Picture Picture::Deferred(int width, int height, std::function<Picture()> make) {
+  Picture p;
+  if (width <= 0 || height <= 0 || !make) return p;
+  p.data_ = std::make_shared<Data>();
+  p.data_->width = width;
+  p.data_->height = height;
+  p.data_->make = std::move(make);
+  return p;
+}
+
+void Picture::Data::Make() {
+  Picture made = std::exchange(make, nullptr)();
+  if (made.Width() == width && made.Height() == height) {
+    pixels = std::move(made.data_->pixels);
+    hasAlpha = made.data_->hasAlpha;
+  } else {
+    pixels.assign(static_cast<size_t>(width) * height, 0);
+    hasAlpha = true;
+  }
+}
+
+Picture::Data& Picture::Made() const {
+  if (data_->make) data_->Make();
+  return *data_;
+}
+
+bool Picture::HasAlpha() const { return data_ && Made().hasAlpha; }
+
 Picture Picture::FromBgra(int width, int height, const std::vector<uint8_t>& bgra) {
   if (width <= 0 || height <= 0 ||
       bgra.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
@@ -66,16 +94,17 @@ Picture Picture::FromBitmap(HBITMAP bitmap) {
 
 const std::vector<uint32_t>& Picture::Pixels() const {
   static const std::vector<uint32_t> none;
-  return data_ ? data_->pixels : none;
+  return data_ ? Made().pixels : none;
 }
 
 COLORREF Picture::PixelRgb(int x, int y) const {
-  const uint32_t px = data_->pixels[static_cast<size_t>(y) * data_->width + x];
+  const uint32_t px = Made().pixels[static_cast<size_t>(y) * data_->width + x];
   return RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
 }
 
 HBITMAP Picture::Bitmap() const {
   if (!data_) return nullptr;
+  Made();
   if (!data_->bitmap) {
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -95,7 +124,7 @@ HBITMAP Picture::Bitmap() const {
         out[i] = px | 0xFF000000u;
         continue;
       }
-      // AlphaBlend wants premultiplied colour.
+      // GdiAlphaBlend wants premultiplied colour.
       const uint32_t r = ((px >> 16) & 0xFF) * a / 255, g = ((px >> 8) & 0xFF) * a / 255,
                      b = (px & 0xFF) * a / 255;
       out[i] = (a << 24) | (r << 16) | (g << 8) | b;
@@ -110,9 +139,11 @@ void Picture::Draw(HDC dc, int x, int y) const {
   UniqueMemoryDc source(CreateCompatibleDC(dc));
   Selected select(source, bitmap);
   if (data_->hasAlpha) {
+    // gdi32's own blend, which msimg32's AlphaBlend hands on to: one library
+    // less to load before the window shows.
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, data_->width, data_->height, source, 0, 0, data_->width, data_->height,
-               blend);
+    GdiAlphaBlend(dc, x, y, data_->width, data_->height, source, 0, 0, data_->width, data_->height,
+                  blend);
   } else {
     BitBlt(dc, x, y, data_->width, data_->height, source, 0, 0, SRCCOPY);
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,11 +18,15 @@ class Picture {
   static Picture FromPixels(int width, int height, std::vector<uint32_t> pixels);
   // A copy of a bitmap's pixels, opaque.
   static Picture FromBitmap(HBITMAP bitmap);
+  // A picture of a known size whose pixels are made on first use, once for
+  // all its copies. Should `make` fail or give another size, the picture is
+  // fully transparent.
+  static Picture Deferred(int width, int height, std::function<Picture()> make);
 
   bool Empty() const { return !data_; }
   int Width() const { return data_ ? data_->width : 0; }
   int Height() const { return data_ ? data_->height : 0; }
-  bool HasAlpha() const { return data_ && data_->hasAlpha; }
+  bool HasAlpha() const;
   // 0xAARRGGBB words, straight alpha, rows from the top.
   const std::vector<uint32_t>& Pixels() const;
   COLORREF PixelRgb(int x, int y) const;
@@ -37,8 +42,12 @@ class Picture {
     bool hasAlpha = false;
     std::vector<uint32_t> pixels;
     HBITMAP bitmap = nullptr;
+    std::function<Picture()> make;  // until the pixels are made
+    void Make();
     ~Data();
   };
+  // The data with its pixels made.
+  Data& Made() const;
   std::shared_ptr<Data> data_;
 };
 

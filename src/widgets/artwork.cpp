@@ -4,27 +4,43 @@
 
 #include <utility>
 
+#include "platform/startup_trace.h"
 #include "ui/gdi.h"
 #include "widgets/png_decode.h"
 
 namespace velotune {
+namespace {
 
-ui::Picture LoadArtwork(const char* name) {
-  HMODULE module = GetModuleHandleA(nullptr);
-  if (FindResourceA(module, name, reinterpret_cast<LPCSTR>(RT_BITMAP))) {
-    ui::UniqueBitmap bitmap(
-        static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    return ui::Picture::FromBitmap(bitmap);
-  }
-  HRSRC resource = FindResourceA(module, name, "PNG");
-  if (!resource) return {};
-  HGLOBAL loaded = LoadResource(module, resource);
-  const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data) return {};
-  PngResult png = DecodePng(static_cast<const uint8_t*>(data), SizeofResource(module, resource));
+ui::Picture DecodeArtwork(const uint8_t* data, size_t size) {
+  trace::Scope phase(trace::Phase::Decoding);
+  PngResult png = DecodePng(data, size);
   if (!png.ok) return {};
   return ui::Picture::FromPixels(static_cast<int>(png.image.width),
                                  static_cast<int>(png.image.height), std::move(png.image.pixels));
+}
+
+}  // namespace
+
+ui::Picture LoadArtwork(const char* name) {
+  trace::Scope phase(trace::Phase::Resources);
+  HMODULE module = GetModuleHandleA(nullptr);
+  if (HRSRC resource = FindResourceA(module, name, "PNG")) {
+    HGLOBAL loaded = LoadResource(module, resource);
+    const auto* data = static_cast<const uint8_t*>(loaded ? LockResource(loaded) : nullptr);
+    const size_t size = SizeofResource(module, resource);
+    uint32_t width = 0, height = 0;
+    if (!data || !PngSize(data, size, width, height)) return {};
+    // Decoded when first drawn: most pictures (other pages, hover and pressed
+    // looks) are not needed to show the window. The data stays mapped with
+    // the program.
+    return ui::Picture::Deferred(static_cast<int>(width), static_cast<int>(height),
+                                 [data, size] { return DecodeArtwork(data, size); });
+  }
+  if (!FindResourceA(module, name, reinterpret_cast<LPCSTR>(RT_BITMAP))) return {};
+  ui::UniqueBitmap bitmap(
+      static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  trace::Scope decoding(trace::Phase::Decoding);
+  return ui::Picture::FromBitmap(bitmap);
 }
 
 }  // namespace velotune

@@ -41,7 +41,7 @@ void DrawScaled(HDC dc, const ui::Picture& picture, int x, int y, int w, int h) 
   Selected select(source, picture.Bitmap());
   if (picture.HasAlpha()) {
     BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, w, h, source, 0, 0, picture.Width(), picture.Height(), blend);
+    GdiAlphaBlend(dc, x, y, w, h, source, 0, 0, picture.Width(), picture.Height(), blend);
     return;
   }
   SetStretchBltMode(dc, COLORONCOLOR);

@@ -1,5 +1,6 @@
 #include "png_decode.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -73,13 +74,14 @@ uint64_t ScanlineBytes(uint32_t width, uint32_t height, unsigned pixel_bits, boo
 // (a 258-byte match coded in 2 bits).
 constexpr uint64_t kMaxDeflateRatio = 1032;
 
+// The distances of p = a + b - c to a, b and c, written so that the compiler
+// can choose without branches.
 uint8_t Paeth(int a, int b, int c) {
-  int p = a + b - c;
-  int pa = p > a ? p - a : a - p;
-  int pb = p > b ? p - b : b - p;
-  int pc = p > c ? p - c : c - p;
-  if (pa <= pb && pa <= pc) return static_cast<uint8_t>(a);
-  return static_cast<uint8_t>(pb <= pc ? b : c);
+  const int pa = std::abs(b - c);
+  const int pb = std::abs(a - c);
+  const int pc = std::abs(a + b - 2 * c);
+  const int nearer = pb <= pc ? b : c;
+  return static_cast<uint8_t>(pa <= pb && pa <= pc ? a : nearer);
 }
 
 // Reverses the scan-line filter in place. `prior` is the previous unfiltered
@@ -285,15 +287,25 @@ class ScanlineDecoder {
           Put(px, g, g, g, key_.present && v == key_.grey ? 0 : 255);
         }
         return true;
-      case kRgb:
+      case kRgb: {
+        // Local copies: the pixel stores could alias the key for all the compiler knows.
+        const ColourKey key = key_;
+        if constexpr (kDepth == 8) {
+          if (!key.present) {  // the usual case, the program's own artwork among it
+            for (uint32_t i = 0; i < n; ++i, px += step, line += 3)
+              Put(px, line[0], line[1], line[2], 255);
+            return true;
+          }
+        }
         for (uint32_t i = 0; i < n; ++i, px += step) {
           const unsigned r = Sample<kDepth>(line, 3 * size_t{i});
           const unsigned g = Sample<kDepth>(line, 3 * size_t{i} + 1);
           const unsigned b = Sample<kDepth>(line, 3 * size_t{i} + 2);
-          const bool clear = key_.present && r == key_.r && g == key_.g && b == key_.b;
+          const bool clear = key.present && r == key.r && g == key.g && b == key.b;
           Put(px, ToByte<kDepth>(r), ToByte<kDepth>(g), ToByte<kDepth>(b), clear ? 0 : 255);
         }
         return true;
+      }
       case kPalette:
         for (uint32_t i = 0; i < n; ++i, px += step) {
           const unsigned index = Sample<kDepth>(line, i);
@@ -497,6 +509,20 @@ std::string Decode(const uint8_t* data, size_t size, DecodedImage& image) {
 }
 
 }  // namespace
+
+bool PngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
+  const size_t headerEnd = sizeof kSignature + 8 + 13 + 4;
+  if (data == nullptr || size < headerEnd) return false;
+  if (std::memcmp(data, kSignature, sizeof kSignature) != 0) return false;
+  const uint8_t* chunk = data + sizeof kSignature;
+  if (ReadU32(chunk) != 13 || std::memcmp(chunk + 4, "IHDR", 4) != 0) return false;
+  if (crc32(0, chunk + 4, 4 + 13) != ReadU32(chunk + 8 + 13)) return false;
+  Header header;
+  if (ParseHeader(chunk + 8, 13, header)) return false;
+  width = header.width;
+  height = header.height;
+  return true;
+}
 
 PngResult DecodePng(const uint8_t* data, size_t size) {
   PngResult result;

@@ -30,6 +30,11 @@ struct PngResult {
 inline constexpr uint32_t kPngMaxSide = 16384;
 inline constexpr uint64_t kPngMaxOutputBytes = 64ull * 1024 * 1024;
 
+// The width and height a PNG file's header gives, read without decoding;
+// false when the file does not start with a well-formed header of a size we
+// would decode. The rest of the file is not looked at.
+bool PngSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height);
+
 // Decodes a complete PNG file held in memory. Grey, RGB, palette, grey+alpha
 // and RGBA at every legal bit depth are supported, interlaced or not;
 // 16-bit samples are reduced to their high byte.

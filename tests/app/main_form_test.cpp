@@ -6,6 +6,7 @@
 #include "main_window_fixture.h"
 #include "platform/settings.h"
 #include "progress/prg_wnd.h"
+#include "progress/screen.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
 #include "support/temp_folder.h"
@@ -198,6 +199,30 @@ TEST_F(MainFormTest, StartupCentresWithTruncatingHalves) {
   EXPECT_EQ(F().Left(), GetSystemMetrics(SM_CXSCREEN) / 2 - 275);
   EXPECT_EQ(F().Top(), GetSystemMetrics(SM_CYSCREEN) / 2 - 187);
   EXPECT_TRUE(show);  // the test program has no "-s"
+}
+
+// The program leaves the pages not shown without windows until they are first
+// shown; every page must still look exactly as when everything is made at once.
+TEST_F(MainFormTest, WindowAsTheProgramMakesItLooksTheSameOnEveryPage) {
+  auto everyPage = [&] {
+    std::vector<std::unique_ptr<ui::Surface>> shots;
+    for (int n = 1; n <= 4; ++n) {
+      F().SelectPage(n);
+      shots.push_back(test::CaptureClient(F().Handle()));
+    }
+    return shots;
+  };
+  Create();
+  const auto allAtOnce = everyPage();
+  form.reset();
+  progress.reset();
+  Create(true);
+  EXPECT_EQ(F().Pages().Page(1)->Handle(), nullptr);
+  EXPECT_EQ(F().EraseBox(1).Handle(), nullptr);
+  const auto deferred = everyPage();
+  EXPECT_NE(F().EraseBox(1).Handle(), nullptr);
+  for (int n = 0; n < 4; ++n)
+    EXPECT_EQ(test::DifferentPixels(*allAtOnce[n], *deferred[n]), 0) << "page " << n + 1;
 }
 
 TEST_F(MainFormTest, ClosingButtonEndsTheProgram) {

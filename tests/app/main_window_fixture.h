@@ -21,8 +21,10 @@ class MainWindowTest : public RegistryTest {
     progress.reset();
     RegistryTest::TearDown();
   }
-  TForm1& Create() {
+  // deferHidden: as the program makes it, the pages not shown without windows.
+  TForm1& Create(bool deferHidden = false) {
     form = std::make_unique<TForm1>();
+    form->SetDeferHiddenWindows(deferHidden);
     form->CreateForm();
     progress = std::make_unique<TPrgWnd>();
     form->SetProgressWindow(progress.get());

@@ -38,6 +38,33 @@ TEST(PrgWndTest, IsCreatedHiddenAndBorderless) {
   EXPECT_EQ(outer.bottom - outer.top, 108);
 }
 
+// The program makes the window only when a run first shows it; the run sets
+// its texts and gauge before that. It must look and stand as one made at once.
+TEST(PrgWndTest, WindowMadeWhenFirstShownLooksTheSame) {
+  test::TestApplication();
+  auto prepare = [](TPrgWnd& window) {
+    window.SetTitle("Erasing Tracks");
+    window.SetDetail("Home, Office LAN");
+    window.SetProgress(42);
+  };
+  TPrgWnd late(true);
+  EXPECT_FALSE(late.HandleAllocated());
+  prepare(late);
+  late.ShowInFront();
+  ASSERT_TRUE(late.HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(late.Handle()));
+  const auto lateShot = CaptureClient(late.Handle());
+  const RECT lateRect = WindowRect(late.Handle());
+  late.Hide();
+
+  TPrgWnd atOnce;
+  prepare(atOnce);
+  atOnce.ShowInFront();
+  EXPECT_EQ(test::DifferentPixels(*CaptureClient(atOnce.Handle()), *lateShot), 0);
+  const RECT rect = WindowRect(atOnce.Handle());
+  EXPECT_TRUE(EqualRect(&rect, &lateRect));
+}
+
 TEST(PrgWndTest, ControlsStandWhereTheLayoutPutsThem) {
   test::TestApplication();
   TPrgWnd window;

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tray/tray_fixture.h"
 
@@ -250,6 +251,20 @@ class TaskbarRestartTest : public test::TrayTest {
   }
   const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 };
+
+// The version is read from the resource in one pass over the file; it must be
+// the one the version functions give.
+TEST(ComCtl32Version, IsTheFileVersionTheVersionFunctionsRead) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA("comctl32.dll", &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> block(size);
+  ASSERT_TRUE(GetFileVersionInfoA("comctl32.dll", 0, size, block.data()));
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length));
+  EXPECT_EQ(ComCtl32FileVersion(), static_cast<long>(info->dwFileVersionMS));
+}
 
 TEST_F(TaskbarRestartTest, OnlyCommonControls471OrNewerRegisterTheMessage) {
   EXPECT_GE(ComCtl32FileVersion(), 0x00040047) << "Wine's comctl32 can be read";

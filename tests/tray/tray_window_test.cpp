@@ -65,6 +65,27 @@ TEST_F(StartupTest, TheProgramDecidesWhileTheWindowLoadsAndTheIconIsThereBeforeF
   }
 }
 
+// Icon and tip set while the window's layout loads are stored, not sent: no
+// icon is in the area to update before Loaded adds it, with both.
+TEST_F(StartupTest, IconAndTipSetWhileTheWindowLoadsReachTheShellWithTheAdd) {
+  shell.Clear();
+  test::ProgramTray program;
+  EXPECT_TRUE(shell.Messages().empty());
+  program.Start();
+  ASSERT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
+  const auto& add = shell.Calls()[1];
+  EXPECT_TRUE(add.result);
+  EXPECT_NE(add.data.hIcon, nullptr);
+  EXPECT_EQ(add.data.hIcon, program.tray->Icon());
+  EXPECT_EQ(test::TipOf(add.data), "Velotune");
+  // Once loaded, a change goes to the shell at once.
+  shell.Clear();
+  program.tray->SetHint("Velotune 2.0");
+  ASSERT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_MODIFY}));
+  EXPECT_TRUE(shell.Calls()[0].result);
+  EXPECT_EQ(test::TipOf(shell.Calls()[0].data), "Velotune 2.0");
+}
+
 using MainWindowTest = test::TrayTest;
 
 TEST_F(MainWindowTest, HideShowAndSendToTrayMoveTheWindowAndItsButton) {

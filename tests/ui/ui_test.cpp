@@ -4,6 +4,7 @@
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/menu.h"
+#include "ui/picture.h"
 
 namespace velotune::ui {
 namespace {
@@ -229,6 +230,118 @@ TEST(PopupMenuTest, ItemsSubmenusDefaultAndPostedClicks) {
   EXPECT_TRUE(ran.empty()) << "the click runs from the loop, after the menu closed";
   app.ProcessMessages();
   EXPECT_EQ(ran, (std::vector<std::string>{"Open"}));
+}
+
+// Pages not shown get their windows only when they are first shown, in
+// layout order, with the state set on their controls before.
+TEST_F(FormTest, DeferredHiddenPagesGetTheirWindowsWhenShown) {
+  const ControlSpec layout[] = {
+      {.name = "Pages", .create = Make<PageControl>, .width = 200, .height = 120},
+      {.name = "Sheet1", .create = Make<TabSheet>, .parent = "Pages"},
+      {.name = "Sheet2", .create = Make<TabSheet>, .parent = "Pages"},
+      {.name = "Box1", .create = Make<CheckBox>, .parent = "Sheet1", .width = 90, .height = 17},
+      {.name = "Box2", .create = Make<CheckBox>, .parent = "Sheet2", .width = 90, .height = 17},
+      {.name = "Box3",
+       .create = Make<CheckBox>,
+       .parent = "Sheet2",
+       .top = 20,
+       .width = 90,
+       .height = 17},
+      {.name = "Inner",
+       .create = Make<Panel>,
+       .parent = "Sheet2",
+       .top = 40,
+       .width = 90,
+       .height = 30},
+      {.name = "Box4", .create = Make<CheckBox>, .parent = "Inner", .width = 90, .height = 17},
+  };
+  form->Build(layout);
+  form->SetDeferHiddenWindows(true);
+  form->CreateForm();
+  form->Show();
+  auto& pages = form->Get<PageControl>("Pages");
+  auto handle = [&](const char* name) { return form->Get<WinControl>(name).Handle(); };
+  EXPECT_NE(handle("Sheet1"), nullptr);
+  EXPECT_NE(handle("Box1"), nullptr);
+  for (const char* name : {"Sheet2", "Box2", "Box3", "Inner", "Box4"})
+    EXPECT_EQ(handle(name), nullptr) << name;
+
+  form->Get<CheckBox>("Box3").SetChecked(true);
+  pages.SetActivePageIndex(1);
+  for (const char* name : {"Sheet2", "Box2", "Box3", "Inner", "Box4"}) {
+    ASSERT_NE(handle(name), nullptr) << name;
+    EXPECT_TRUE(IsWindowVisible(handle(name))) << name;
+  }
+  EXPECT_FALSE(IsWindowVisible(handle("Sheet1")));
+  EXPECT_EQ(SendMessageA(handle("Box3"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(handle("Box2"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  // Tab order is window order: still the layout's.
+  EXPECT_EQ(GetWindow(handle("Sheet2"), GW_CHILD), handle("Box2"));
+  EXPECT_EQ(GetWindow(handle("Box2"), GW_HWNDNEXT), handle("Box3"));
+  EXPECT_EQ(GetWindow(handle("Box3"), GW_HWNDNEXT), handle("Inner"));
+  EXPECT_EQ(GetParent(handle("Box4")), handle("Inner"));
+  // Back and forth changes nothing more.
+  const HWND box2 = handle("Box2");
+  pages.SetActivePageIndex(0);
+  pages.SetActivePageIndex(1);
+  EXPECT_EQ(handle("Box2"), box2);
+}
+
+// Without the switch every window is made with the form, shown or not.
+TEST_F(FormTest, HiddenControlsGetWindowsWithTheFormByDefault) {
+  const ControlSpec layout[] = {
+      {.name = "Shown", .create = Make<Panel>, .width = 50, .height = 50},
+      {.name = "Hidden", .create = Make<Panel>, .width = 50, .height = 50, .visible = false},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  EXPECT_NE(form->Get<WinControl>("Shown").Handle(), nullptr);
+  EXPECT_NE(form->Get<WinControl>("Hidden").Handle(), nullptr);
+}
+
+// Artwork is decoded when first drawn: the size is known before, the pixels
+// are made once for every copy of the picture.
+TEST(PictureTest, DeferredPixelsAreMadeOnceOnFirstUse) {
+  int made = 0;
+  const Picture picture = Picture::Deferred(2, 1, [&made] {
+    ++made;
+    return Picture::FromBgra(2, 1, {1, 2, 3, 255, 4, 5, 6, 128});
+  });
+  const Picture copy = picture;
+  EXPECT_FALSE(picture.Empty());
+  EXPECT_EQ(picture.Width(), 2);
+  EXPECT_EQ(picture.Height(), 1);
+  EXPECT_EQ(made, 0);
+  EXPECT_TRUE(copy.HasAlpha());
+  EXPECT_EQ(made, 1);
+  ASSERT_EQ(picture.Pixels().size(), 2u);
+  EXPECT_EQ(picture.Pixels()[0], 0xFF030201u);
+  EXPECT_EQ(picture.PixelRgb(1, 0), RGB(6, 5, 4));
+  EXPECT_NE(picture.Bitmap(), nullptr);
+  EXPECT_EQ(made, 1);
+}
+
+TEST(PictureTest, DeferredPictureThatCannotBeMadeIsTransparent) {
+  const Picture failed[] = {
+      Picture::Deferred(3, 2, [] { return Picture(); }),
+      Picture::Deferred(3, 2,
+                        [] {
+                          return Picture::FromBgra(1, 1, {9, 9, 9, 255});
+                        }),
+  };
+  for (const Picture& picture : failed) {
+    EXPECT_EQ(picture.Width(), 3);
+    ASSERT_EQ(picture.Pixels().size(), 6u);
+    EXPECT_TRUE(picture.HasAlpha());
+    Surface surface(3, 2);
+    const RECT all = {0, 0, 3, 2};
+    UniqueBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+    FillRect(surface.dc(), &all, red);
+    picture.Draw(surface.dc(), 0, 0);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) EXPECT_EQ(surface.PixelRgb(x, y), RGB(255, 0, 0));
+  }
+  EXPECT_TRUE(Picture::Deferred(0, 2, [] { return Picture(); }).Empty());
 }
 
 }  // namespace

@@ -418,6 +418,16 @@ TEST_P(FixtureTest, DecodesToFormulaPixels) {
   }
 }
 
+TEST_P(FixtureTest, SizeIsReadFromTheHeaderAlone) {
+  const Fixture& f = GetParam();
+  Bytes file = ReadFile(f.file);
+  file.resize(8 + 25);  // signature and IHDR chunk: nothing else is looked at
+  uint32_t width = 0, height = 0;
+  ASSERT_TRUE(PngSize(file.data(), file.size(), width, height));
+  EXPECT_EQ(width, f.width);
+  EXPECT_EQ(height, f.height);
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, FixtureTest, testing::ValuesIn(kFixtures),
                          [](const testing::TestParamInfo<Fixture>& info) {
                            std::string name = info.param.file;
@@ -1185,6 +1195,33 @@ TEST(PngDecodeTest, EveryTruncationIsRefused) {
 
 // CRCs cover everything but the signature and length fields, and those break
 // framing, so any single flipped bit must be caught.
+// The size read without decoding must not come from a damaged or unusable
+// header: any flipped bit of the signature or the IHDR chunk, a header cut
+// short, or a size the decoder would refuse.
+TEST(PngDecodeTest, SizeIsRefusedForABadHeader) {
+  const Bytes file = ReadFile("rgb8.png");
+  uint32_t width = 0, height = 0;
+  ASSERT_TRUE(PngSize(file.data(), file.size(), width, height));
+  for (size_t bit = 0; bit < (8 + 25) * 8; ++bit) {
+    Bytes copy = file;
+    copy[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+    EXPECT_FALSE(PngSize(copy.data(), copy.size(), width, height)) << "bit " << bit;
+  }
+  for (size_t n = 0; n < 8 + 25; ++n)
+    EXPECT_FALSE(PngSize(file.data(), n, width, height)) << "cut to " << n;
+  EXPECT_FALSE(PngSize(nullptr, 0, width, height));
+  const struct {
+    const char* what;
+    Bytes file;
+  } refused[] = {
+      {"wider than the limit", HeaderOnly(kPngMaxSide + 1, 1, 8, 2)},
+      {"no width", HeaderOnly(0, 5, 8, 2)},
+      {"bad depth for its colour type", HeaderOnly(5, 5, 4, 2)},
+  };
+  for (const auto& r : refused)
+    EXPECT_FALSE(PngSize(r.file.data(), r.file.size(), width, height)) << r.what;
+}
+
 TEST(PngDecodeTest, EverySingleBitFlipIsRefused) {
   for (const char* name : {"rgba8.png", "grey1_interlaced.png"}) {
     const Bytes file = ReadFile(name);
