@@ -24,24 +24,16 @@ Application::Application(HINSTANCE instanceHandle, int showCommand)
     : instance_(instanceHandle), showCommand_(showCommand) {
   trace::Scope phase(trace::Phase::Application);
   instance = this;
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = StaticProc;
-  wc.hInstance = instance_;
-  wc.hIcon = LoadIconA(instance_, MAKEINTRESOURCEA(1));
-  wc.hIconSm = wc.hIcon;
-  wc.lpszClassName = kClassName;
-  RegisterClassExA(&wc);
+  RegisterBoundClass(kClassName, 0, LoadIconA(instance_, MAKEINTRESOURCEA(1)));
   // Zero-sized, so only its task bar button is ever seen.
-  hwnd_ = CreateWindowExA(0, kClassName, "",
-                          WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                          GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0,
-                          0, nullptr, nullptr, instance_, this);
+  CreateBound(0, kClassName, "",
+              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr);
   cursors_[crDefault] = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
 }
 
 Application::~Application() {
-  if (hwnd_) DestroyWindow(hwnd_);
+  DestroyBound();
   instance = nullptr;
 }
 
@@ -49,7 +41,7 @@ Application* Application::Instance() { return instance; }
 
 void Application::SetTitle(const std::string& title) {
   title_ = title;
-  SetWindowTextA(hwnd_, title.c_str());
+  SetWindowTextA(Handle(), title.c_str());
 }
 
 void Application::FormCreated(Form* form) {
@@ -61,14 +53,14 @@ void Application::FormDestroyed(Form* form) {
 }
 
 void Application::Minimize() {
-  if (!IsIconic(hwnd_)) ShowWindow(hwnd_, SW_MINIMIZE);
+  if (!IsIconic(Handle())) ShowWindow(Handle(), SW_MINIMIZE);
 }
 
 void Application::Restore() {
-  if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+  if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
 }
 
-bool Application::Minimized() const { return IsIconic(hwnd_); }
+bool Application::Minimized() const { return IsIconic(Handle()); }
 
 void Application::ProcessMessages() {
   MSG msg;
@@ -94,7 +86,7 @@ void Application::UnhookMainWindow(int id) {
 
 void Application::Post(std::function<void()> work) {
   posted_.push_back(std::move(work));
-  PostMessageA(hwnd_, kRunPosted, 0, 0);
+  PostMessageA(Handle(), kRunPosted, 0, 0);
 }
 
 void Application::RunPosted() {
@@ -137,18 +129,6 @@ HCURSOR Application::Cursor(int index) const {
 
 void Application::SetCursor(int index, HCURSOR cursor) { cursors_[index] = cursor; }
 
-LRESULT CALLBACK Application::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self =
-        static_cast<Application*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<Application*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->WndProc(msg, wParam, lParam);
-}
-
 LRESULT Application::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   // A copy: a hook may add or remove hooks.
   const auto hooks = hooks_;
@@ -179,7 +159,7 @@ LRESULT Application::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (mainForm_) mainForm_->Close();
       return 0;
   }
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  return DefWindowProcA(Handle(), msg, wParam, lParam);
 }
 
 }  // namespace velotune::ui

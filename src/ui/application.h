@@ -9,21 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "ui/bound_window.h"
+
 namespace velotune::ui {
 
 class Form;
 
-class Application {
+class Application : public BoundWindow {
  public:
   Application(HINSTANCE instance, int showCommand);
-  ~Application();
+  ~Application() override;
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
   // The one application object, or null before it exists.
   static Application* Instance();
 
-  HWND Handle() const { return hwnd_; }
   HINSTANCE InstanceHandle() const { return instance_; }
   int ShowCommand() const { return showCommand_; }
 
@@ -64,13 +65,11 @@ class Application {
   void SetCursor(int index, HCURSOR cursor);
 
  private:
-  static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void RunPosted();
 
   HINSTANCE instance_;
   int showCommand_;
-  HWND hwnd_ = nullptr;
   std::string title_;
   Form* mainForm_ = nullptr;
   bool showMainForm_ = true;

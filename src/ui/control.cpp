@@ -12,20 +12,6 @@ namespace velotune::ui {
 namespace {
 
 constexpr const char* kWindowClass = "VelotuneWindow";
-constexpr const char* kControlProperty = "VelotuneControl";
-
-ATOM RegisterWindowClass(WNDPROC proc) {
-  static ATOM atom = [proc] {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kWindowClass;
-    return RegisterClassExA(&wc);
-  }();
-  return atom;
-}
 
 }  // namespace
 
@@ -228,30 +214,25 @@ void WinControl::CreateParams(DWORD& style, DWORD& exStyle, const char*& classNa
 }
 
 void WinControl::CreateHandle() {
-  if (!hwnd_) {
+  if (!Handle()) {
     DWORD style = 0, exStyle = 0;
     const char* className = kWindowClass;
     CreateParams(style, exStyle, className);
     if (Visible()) style |= WS_VISIBLE;
     if (!Enabled()) style |= WS_DISABLED;
-    const bool ours = className == kWindowClass;
-    if (ours) RegisterWindowClass(StaticProc);
+    if (className == kWindowClass) {
+      static const bool registered = (RegisterBoundClass(kWindowClass, CS_DBLCLKS), true);
+      (void)registered;
+    }
     HWND parentWindow = nullptr;
     if (Parent())
       parentWindow = Parent()->Handle();
     else if (auto* app = Application::Instance())
       parentWindow = app->Handle();  // top-level windows are owned by the application window
-    HWND hwnd =
-        CreateWindowExA(exStyle, className, Text().c_str(), style, Left(), Top(), Width(), Height(),
-                        parentWindow, nullptr, GetModuleHandleA(nullptr), ours ? this : nullptr);
-    if (!hwnd) return;
-    if (!ours) {
-      hwnd_ = hwnd;
-      SetPropA(hwnd, kControlProperty, this);
-      nativeProc_ = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NativeSubclassProc)));
-    }
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), FALSE);
+    if (!CreateBound(exStyle, className, Text().c_str(), style, Left(), Top(), Width(), Height(),
+                     parentWindow))
+      return;
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), FALSE);
     HandleCreated();
   }
   handleDeferred_ = false;
@@ -260,69 +241,37 @@ void WinControl::CreateHandle() {
   for (Control* child : children_) {
     if (!child->IsWindowed()) continue;
     auto* windowed = static_cast<WinControl*>(child);
-    if (deferHidden && !windowed->Visible() && !windowed->hwnd_)
+    if (deferHidden && !windowed->Visible() && !windowed->Handle())
       windowed->handleDeferred_ = true;
     else
       windowed->CreateHandle();
   }
 }
 
-void WinControl::DestroyHandle() {
-  if (!hwnd_) return;
-  HWND hwnd = hwnd_;
-  if (nativeProc_) {
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(nativeProc_));
-    RemovePropA(hwnd, kControlProperty);
-  } else {
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  }
-  hwnd_ = nullptr;
-  DestroyWindow(hwnd);
-}
+void WinControl::DestroyHandle() { DestroyBound(); }
 
-WinControl* WinControl::FromHandle(HWND hwnd) {
+WinControl* WinControl::ChildWithHandle(HWND hwnd) const {
   if (!hwnd) return nullptr;
-  if (GetClassLongPtrA(hwnd, GCW_ATOM) == RegisterWindowClass(StaticProc))
-    return reinterpret_cast<WinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  return static_cast<WinControl*>(GetPropA(hwnd, kControlProperty));
-}
-
-LRESULT CALLBACK WinControl::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<WinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<WinControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->WndProc(msg, wParam, lParam);
-}
-
-LRESULT CALLBACK WinControl::NativeSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = static_cast<WinControl*>(GetPropA(hwnd, kControlProperty));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return self->WndProc(msg, wParam, lParam);
-}
-
-LRESULT WinControl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (nativeProc_) return CallWindowProcA(nativeProc_, hwnd_, msg, wParam, lParam);
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  for (Control* child : children_)
+    if (child->IsWindowed() && static_cast<WinControl*>(child)->Handle() == hwnd)
+      return static_cast<WinControl*>(child);
+  return nullptr;
 }
 
 LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT:
-      if (nativeProc_) break;
+      if (Subclassed()) break;
       HandlePaint();
       return 0;
     case WM_ERASEBKGND:
-      if (nativeProc_) break;
+      if (Subclassed()) break;
       return 1;  // everything is painted in WM_PAINT, off screen
     case WM_SETCURSOR:
-      if (LOWORD(lParam) == HTCLIENT && !nativeProc_) {
+      if (LOWORD(lParam) == HTCLIENT && !Subclassed()) {
         POINT p;
         GetCursorPos(&p);
-        ScreenToClient(hwnd_, &p);
+        ScreenToClient(Handle(), &p);
         Control* target = GraphicChildAt(p.x, p.y);
         const int cursor = target ? target->Cursor() : Cursor();
         if (HCURSOR handle = LookupCursor(cursor == crDefault ? crDefault : cursor)) {
@@ -333,7 +282,7 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_COMMAND:
       if (lParam) {
-        if (WinControl* child = FromHandle(reinterpret_cast<HWND>(lParam))) {
+        if (WinControl* child = ChildWithHandle(reinterpret_cast<HWND>(lParam))) {
           child->Command(HIWORD(wParam));
           return 0;
         }
@@ -341,7 +290,7 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-      if (WinControl* child = FromHandle(reinterpret_cast<HWND>(lParam)))
+      if (WinControl* child = ChildWithHandle(reinterpret_cast<HWND>(lParam)))
         if (HBRUSH brush = child->CtlColor(reinterpret_cast<HDC>(wParam)))
           return reinterpret_cast<LRESULT>(brush);
       break;
@@ -375,7 +324,7 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     default:
-      if (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK && !nativeProc_ &&
+      if (msg >= WM_MOUSEFIRST && msg <= WM_MBUTTONDBLCLK && !Subclassed() &&
           HandleMouse(msg, wParam, lParam))
         return 0;
       break;
@@ -440,7 +389,7 @@ bool WinControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     Control* target = GraphicChildAt(x, y);
     if (!target) target = this;
     captured_ = target;
-    SetCapture(hwnd_);
+    SetCapture(Handle());
     local(target, lx, ly);
     target->MouseDown(button, shift, lx, ly);
     return true;
@@ -451,7 +400,7 @@ bool WinControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!target) target = this;
     if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON))) {
       captured_ = nullptr;
-      if (GetCapture() == hwnd_) ReleaseCapture();
+      if (GetCapture() == Handle()) ReleaseCapture();
     }
     local(target, lx, ly);
     target->MouseUp(button, shift, lx, ly);
@@ -459,7 +408,7 @@ bool WinControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   // Move: enter and leave for this window and its graphic children.
   if (!tracking_) {
-    TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, hwnd_, 0};
+    TRACKMOUSEEVENT tme = {sizeof tme, TME_LEAVE, Handle(), 0};
     tracking_ = TrackMouseEvent(&tme);
   }
   if (!mouseInside_) {
@@ -492,23 +441,23 @@ Control* WinControl::GraphicChildAt(int x, int y) const {
 
 void WinControl::HandlePaint() {
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd_, &ps);
+  HDC dc = BeginPaint(Handle(), &ps);
   // A window its children cover wholly (a page control under its page) has nothing to paint.
   if (!IsRectEmpty(&ps.rcPaint)) {
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(Handle(), &client);
     Surface buffer(client.right, client.bottom, dc);
     PaintContent(buffer.dc());
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
            ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
            SRCCOPY);
   }
-  EndPaint(hwnd_, &ps);
+  EndPaint(Handle(), &ps);
 }
 
 void WinControl::PaintContent(HDC dc) {
   RECT client = {0, 0, Width(), Height()};
-  if (hwnd_) GetClientRect(hwnd_, &client);
+  if (Handle()) GetClientRect(Handle(), &client);
   PaintBackground(dc, client);
   // A button asks for its parent's content behind it alone: children outside
   // the clipping are not drawn at all.
@@ -533,7 +482,7 @@ void WinControl::PaintBackground(HDC dc, const RECT& client) {
 }
 
 void WinControl::Invalidate() {
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+  if (Handle()) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void WinControl::Repaint() {
@@ -542,39 +491,40 @@ void WinControl::Repaint() {
 }
 
 void WinControl::Update() {
-  if (hwnd_) UpdateWindow(hwnd_);
+  if (Handle()) UpdateWindow(Handle());
 }
 
 void WinControl::SetVisible(bool visible) {
   Control::SetVisible(visible);
-  if (hwnd_)
-    ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+  if (Handle())
+    ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
   else if (visible && handleDeferred_ && Parent() && Parent()->HandleAllocated())
     CreateHandle();  // made visible, with its children
 }
 
 void WinControl::SetEnabled(bool enabled) {
   Control::SetEnabled(enabled);
-  if (hwnd_) EnableWindow(hwnd_, enabled);
+  if (Handle()) EnableWindow(Handle(), enabled);
 }
 
 void WinControl::SetText(const std::string& text) {
   Control::SetText(text);
-  if (hwnd_) SetWindowTextA(hwnd_, text.c_str());
+  if (Handle()) SetWindowTextA(Handle(), text.c_str());
 }
 
 void WinControl::SetFocus() {
-  if (hwnd_) ::SetFocus(hwnd_);
+  if (Handle()) ::SetFocus(Handle());
 }
 
-bool WinControl::Focused() const { return hwnd_ && GetFocus() == hwnd_; }
+bool WinControl::Focused() const { return Handle() && GetFocus() == Handle(); }
 
 void WinControl::BoundsChanged(const RECT&) {
-  if (hwnd_) MoveWindow(hwnd_, Left(), Top(), Width(), Height(), TRUE);
+  if (Handle()) MoveWindow(Handle(), Left(), Top(), Width(), Height(), TRUE);
 }
 
 void WinControl::FontChanged() {
-  if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), TRUE);
+  if (Handle())
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), TRUE);
   Invalidate();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/bound_window.h"
 #include "ui/color.h"
 #include "ui/font.h"
 
@@ -156,14 +157,12 @@ class GraphicControl : public Control {
   void MouseDown(MouseButton button, Shift shift, int x, int y) override;
 };
 
-class WinControl : public Control {
+class WinControl : public Control, public BoundWindow {
  public:
   explicit WinControl(std::string name);
   ~WinControl() override;
 
   bool IsWindowed() const override { return true; }
-  HWND Handle() const { return hwnd_; }
-  bool HandleAllocated() const { return hwnd_ != nullptr; }
   // Creates the window and those of the windowed children, parents first.
   // In a form that defers hidden windows, a hidden windowed child (a page not
   // shown) is left without one until it is shown.
@@ -189,8 +188,8 @@ class WinControl : public Control {
   // The graphic child under a point, topmost first.
   Control* GraphicChildAt(int x, int y) const;
 
-  // The object bound to a window made by this framework.
-  static WinControl* FromHandle(HWND hwnd);
+  // The windowed child whose window this is, or null.
+  WinControl* ChildWithHandle(HWND hwnd) const;
 
   // A notification of this native control (BN_CLICKED...), passed on by its parent.
   virtual void Command(WORD) {}
@@ -198,8 +197,7 @@ class WinControl : public Control {
   virtual HBRUSH CtlColor(HDC) { return nullptr; }
 
  protected:
-  virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   virtual void CreateParams(DWORD& style, DWORD& exStyle, const char*& className);
   virtual void HandleCreated() {}
   virtual void KeyDown(WPARAM key, Shift shift);
@@ -207,19 +205,14 @@ class WinControl : public Control {
   virtual void FocusChanged(bool focused);
   void BoundsChanged(const RECT& old) override;
   void FontChanged() override;
-  // Native child windows (BUTTON class) keep their own window procedure.
-  WNDPROC nativeProc_ = nullptr;
 
  private:
   friend class Control;
-  static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK NativeSubclassProc(HWND, UINT, WPARAM, LPARAM);
   void AddChild(Control* child);
   void RemoveChild(Control* child);
   bool HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam);
   void HandlePaint();
 
-  HWND hwnd_ = nullptr;
   bool handleDeferred_ = false;
   std::vector<Control*> children_;
   Control* captured_ = nullptr;  // the control a press went to

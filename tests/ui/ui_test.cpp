@@ -299,6 +299,53 @@ TEST_F(FormTest, HiddenControlsGetWindowsWithTheFormByDefault) {
   EXPECT_NE(form->Get<WinControl>("Hidden").Handle(), nullptr);
 }
 
+// A window destroyed with its parent's, not by its own object: the object lets
+// go of the dead handle, and the parent made again brings it back as it was.
+TEST_F(FormTest, ChildWindowsDestroyedWithTheirParentComeBackWithIt) {
+  const ControlSpec layout[] = {
+      {.name = "Outer", .create = Make<Panel>, .width = 200, .height = 120},
+      {.name = "Box",
+       .create = Make<CheckBox>,
+       .parent = "Outer",
+       .width = 90,
+       .height = 17,
+       .text = "Box",
+       .onClick = "Clicked"},
+      {.name = "Inner",
+       .create = Make<Panel>,
+       .parent = "Outer",
+       .top = 40,
+       .width = 90,
+       .height = 30},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  form->Show();
+  auto& outer = form->Get<Panel>("Outer");
+  auto& box = form->Get<CheckBox>("Box");
+  auto& inner = form->Get<Panel>("Inner");
+  const HWND oldBox = box.Handle();
+  box.SetChecked(true);
+  DestroyWindow(outer.Handle());
+  EXPECT_FALSE(IsWindow(oldBox));
+  for (const WinControl* c : {static_cast<WinControl*>(&outer), static_cast<WinControl*>(&box),
+                              static_cast<WinControl*>(&inner)})
+    EXPECT_EQ(c->Handle(), nullptr) << c->Name();
+  box.SetText("Renamed");  // no dead window to reach
+
+  outer.CreateHandle();
+  ASSERT_NE(box.Handle(), nullptr);
+  ASSERT_NE(inner.Handle(), nullptr);
+  EXPECT_EQ(GetParent(box.Handle()), outer.Handle());
+  EXPECT_EQ(SendMessageA(box.Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  char text[16] = {};
+  GetWindowTextA(box.Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "Renamed");
+  SendMessageA(box.Handle(), BM_CLICK, 0, 0);  // the user's click still reaches the object
+  EXPECT_FALSE(box.Checked());
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Box", "Box"}));
+}
+
 // Artwork is decoded when first drawn: the size is known before, the pixels
 // are made once for every copy of the picture.
 TEST(PictureTest, DeferredPixelsAreMadeOnceOnFirstUse) {
