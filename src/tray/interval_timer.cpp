@@ -1,82 +1,27 @@
 #include "tray/interval_timer.h"
 
 namespace velotune {
-namespace {
-
-constexpr const char* kClassName = "VelotuneIntervalTimerHandler";
-
-}  // namespace
-
-TIntervalTimerHandler::TIntervalTimerHandler() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kClassName;
-  RegisterClassA(&wc);  // fails harmlessly when a previous handler registered it
-  // Message-only: timers need no broadcasts.
-  hwnd_ =
-      CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
-}
-
-TIntervalTimerHandler::~TIntervalTimerHandler() {
-  if (hwnd_) DestroyWindow(hwnd_);
-}
-
-TIntervalTimerHandler& TIntervalTimerHandler::Acquire(TIntervalTimer* timer) {
-  if (!instance_) instance_ = new TIntervalTimerHandler();
-  instance_->timers_[timer->Identity()] = timer;
-  return *instance_;
-}
-
-void TIntervalTimerHandler::Release(TIntervalTimer* timer) {
-  if (!instance_) return;
-  instance_->timers_.erase(timer->Identity());
-  if (instance_->timers_.empty()) {
-    delete instance_;
-    instance_ = nullptr;
-  }
-}
-
-TIntervalTimer* TIntervalTimerHandler::Find(UINT_PTR identity) const {
-  const auto it = timers_.find(identity);
-  return it == timers_.end() ? nullptr : it->second;
-}
-
-LRESULT CALLBACK TIntervalTimerHandler::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_TIMER) {
-    // A timer that is already gone may still have a WM_TIMER queued.
-    if (instance_ && instance_->hwnd_ == hwnd) {
-      if (TIntervalTimer* timer = instance_->Find(wParam)) timer->Expired();
-    }
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
 
 TIntervalTimer::TIntervalTimer(UINT interval)
-    : shared_(TIntervalTimerHandler::Acquire(this)), interval_(interval) {}
+    : claim_(WM_TIMER, Identity(), [this](LPARAM) { Expired(); }), interval_(interval) {}
 
-TIntervalTimer::~TIntervalTimer() {
-  Stop(true);
-  TIntervalTimerHandler::Release(this);
-}
+TIntervalTimer::~TIntervalTimer() { Stop(true); }
 
 bool TIntervalTimer::Start() {
   if (interval_ == 0) return false;
   if (enabled_) Stop(true);
-  const bool started = SetTimer(shared_.hwnd_, Identity(), interval_, nullptr) != 0;
+  const bool started = SetTimer(Window(), Identity(), interval_, nullptr) != 0;
   if (started) {
     enabled_ = true;
-    ++shared_.running_;
+    ++running_;
   }
   return started;
 }
 
 bool TIntervalTimer::Stop(bool disable) {
   if (disable) enabled_ = false;
-  const bool killed = KillTimer(shared_.hwnd_, Identity()) != 0;
-  if (killed && shared_.running_ > 0) --shared_.running_;
+  const bool killed = KillTimer(Window(), Identity()) != 0;
+  if (killed && running_ > 0) --running_;
   return killed;
 }
 

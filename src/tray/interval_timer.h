@@ -1,41 +1,13 @@
 #pragma once
-// A small window timer. Every timer of the process shares one hidden window,
-// which turns WM_TIMER back into the owning timer's handler.
+// A small window timer on the process's shared message window, which turns
+// WM_TIMER back into the owning timer's handler.
 #include <windows.h>
 
 #include <functional>
-#include <map>
+
+#include "ui/message_window.h"
 
 namespace velotune {
-
-class TIntervalTimer;
-
-class TIntervalTimerHandler {
- public:
-  // The shared handler while any timer exists, else null.
-  static TIntervalTimerHandler* Instance() { return instance_; }
-
-  HWND Handle() const { return hwnd_; }
-  int RunningCount() const { return running_; }
-  // The live timer with this identity, or null.
-  TIntervalTimer* Find(UINT_PTR identity) const;
-
- private:
-  friend class TIntervalTimer;
-  TIntervalTimerHandler();
-  ~TIntervalTimerHandler();
-  TIntervalTimerHandler(const TIntervalTimerHandler&) = delete;
-  TIntervalTimerHandler& operator=(const TIntervalTimerHandler&) = delete;
-
-  static TIntervalTimerHandler& Acquire(TIntervalTimer* timer);
-  static void Release(TIntervalTimer* timer);
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-  static inline TIntervalTimerHandler* instance_ = nullptr;
-  HWND hwnd_ = nullptr;
-  int running_ = 0;
-  std::map<UINT_PTR, TIntervalTimer*> timers_;
-};
 
 class TIntervalTimer {
  public:
@@ -46,8 +18,11 @@ class TIntervalTimer {
   TIntervalTimer(const TIntervalTimer&) = delete;
   TIntervalTimer& operator=(const TIntervalTimer&) = delete;
 
-  // The system timer id on the handler's window.
+  // The system timer id on the shared window.
   UINT_PTR Identity() const { return reinterpret_cast<UINT_PTR>(this); }
+  HWND Window() const { return claim_.Window(); }
+  // How many timers of the process run now.
+  static int RunningCount() { return running_; }
 
   // False with interval 0 or when the system refuses a timer.
   bool Start();
@@ -64,10 +39,10 @@ class TIntervalTimer {
   void SetOnTimer(Handler handler);
 
  private:
-  friend class TIntervalTimerHandler;
   void Expired();
 
-  TIntervalTimerHandler& shared_;
+  static inline int running_ = 0;
+  ui::MessageWindow::Claim claim_;
   bool enabled_ = false;
   UINT interval_;
   bool autoDisable_ = false;

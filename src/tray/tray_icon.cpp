@@ -1,5 +1,7 @@
 #include "tray/tray_icon.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -10,7 +12,6 @@
 namespace velotune {
 namespace {
 
-constexpr const char* kHandlerClass = "VelotuneTrayIconHandler";
 // Common controls 4.71 and later broadcast the task bar restart.
 constexpr long kFirstTaskbarCreatedVersion = 0x00040047;
 
@@ -22,17 +23,6 @@ static_assert(kNotifyIconDataSize == 488, "x86 ANSI record up to the balloon fie
 
 bool taskbarMessageDone = false;
 UINT taskbarMessage = 0;
-
-// The owner windows whose procedure we replaced, with the icons hooked into each.
-struct HookedWindow {
-  WNDPROC previous;
-  std::vector<TTrayIcon*> icons;
-};
-
-std::map<HWND, HookedWindow>& HookedWindows() {
-  static std::map<HWND, HookedWindow> windows;
-  return windows;
-}
 
 ui::Shift KeyboardShift() {
   ui::Shift shift = 0;
@@ -87,76 +77,28 @@ UINT TaskbarCreatedMessage() {
 
 // ---------------------------------------------------------------------------
 
-TTrayIconHandler::TTrayIconHandler() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kHandlerClass;
-  RegisterClassA(&wc);  // fails harmlessly when a previous handler registered it
-  hwnd_ = CreateWindowExA(0, kHandlerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                          nullptr);
-}
-
-TTrayIconHandler::~TTrayIconHandler() {
-  if (hwnd_) DestroyWindow(hwnd_);
-}
-
-TTrayIconHandler& TTrayIconHandler::Acquire(TTrayIcon* icon, UINT& identity) {
-  if (!instance_) instance_ = new TTrayIconHandler();
+UINT TTrayIcon::NewIdentity() {
   // A counter, not the address: a 64-bit address fits neither the icon number
-  // nor the identity the shell hands back.
+  // nor the identity the shell hands back. Never one in use, never 0.
+  static UINT next = 1;
+  const ui::MessageWindow* window = ui::MessageWindow::Instance();
+  UINT identity;
   do {
-    identity = instance_->nextIdentity_++;
-  } while (identity == 0 || instance_->icons_.count(identity));
-  instance_->icons_[identity] = icon;
-  return *instance_;
+    identity = next++;
+  } while (identity == 0 || (window && window->Claimed(WM_TRAYNOTIFY, identity)));
+  return identity;
 }
-
-void TTrayIconHandler::Release(UINT identity) {
-  if (!instance_) return;
-  instance_->icons_.erase(identity);
-  if (instance_->icons_.empty()) {
-    delete instance_;
-    instance_ = nullptr;
-  }
-}
-
-TTrayIcon* TTrayIconHandler::Find(UINT identity) const {
-  const auto it = icons_.find(identity);
-  return it == icons_.end() ? nullptr : it->second;
-}
-
-LRESULT CALLBACK TTrayIconHandler::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_TRAYNOTIFY:
-      if (instance_ && instance_->hwnd_ == hwnd && wParam <= UINT_MAX) {
-        if (TTrayIcon* icon = instance_->Find(static_cast<UINT>(wParam))) icon->TrayMessage(lParam);
-      }
-      return 0;
-    // Never close by itself, never hold up a log-off.
-    case WM_DESTROY:
-    case WM_CLOSE:
-    case WM_QUERYENDSESSION:
-    case WM_QUIT:
-    case WM_ENDSESSION:
-    case WM_NCDESTROY:
-      return 1;
-  }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-// ---------------------------------------------------------------------------
 
 TTrayIcon::TTrayIcon(ui::Form* owner, std::string name)
     : ui::Component(std::move(name)),
       ownerForm_(owner),
-      loading_(owner && !owner->HandleAllocated()) {
-  handler_ = &TTrayIconHandler::Acquire(this, identity_);
+      loading_(owner && !owner->HandleAllocated()),
+      identity_(NewIdentity()),
+      claim_(WM_TRAYNOTIFY, identity_, [this](LPARAM message) { TrayMessage(message); }) {
   TaskbarCreatedMessage();  // registered once, by the first icon
 
   data_.cbSize = kNotifyIconDataSize;
-  data_.hWnd = handler_->Handle();
+  data_.hWnd = claim_.Window();
   data_.uID = identity_;
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = WM_TRAYNOTIFY;
@@ -186,7 +128,6 @@ TTrayIcon::~TTrayIcon() {
   ReplaceIcon(nullptr);
   if (auto* app = ui::Application::Instance(); app && appHookId_) app->UnhookMainWindow(appHookId_);
   RemoveOwnerHook();
-  TTrayIconHandler::Release(identity_);
 }
 
 void TTrayIcon::Loaded() {
@@ -519,60 +460,31 @@ bool TTrayIcon::OwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 
 void TTrayIcon::InstallOwnerHook() {
   if (hookedWindow_ || !ownerForm_ || !ownerForm_->HandleAllocated()) return;
-  HWND hwnd = ownerForm_->Handle();
-  auto& windows = HookedWindows();
-  auto it = windows.find(hwnd);
-  if (it == windows.end()) {
-    const auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OwnerProc)));
-    it = windows.emplace(hwnd, HookedWindow{previous, {}}).first;
-  }
-  it->second.icons.push_back(this);
-  hookedWindow_ = hwnd;
+  // A subclass of its own for every icon: the last hooked sees a message
+  // first, and each goes without disturbing the others or later hooks.
+  if (SetWindowSubclass(ownerForm_->Handle(), OwnerProc, identity_,
+                        reinterpret_cast<DWORD_PTR>(this)))
+    hookedWindow_ = ownerForm_->Handle();
 }
 
 void TTrayIcon::RemoveOwnerHook() {
   if (!hookedWindow_) return;
-  HWND hwnd = hookedWindow_;
+  RemoveWindowSubclass(hookedWindow_, OwnerProc, identity_);
   hookedWindow_ = nullptr;
-  auto& windows = HookedWindows();
-  const auto it = windows.find(hwnd);
-  if (it == windows.end()) return;
-  std::erase(it->second.icons, this);
-  if (!it->second.icons.empty()) return;
-  if (!IsWindow(hwnd)) {
-    windows.erase(it);
-  } else if (GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(OwnerProc)) {
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.previous));
-    windows.erase(it);
-  }
-  // Otherwise someone hooked the window after us: keep passing its messages on.
 }
 
-LRESULT CALLBACK TTrayIcon::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto& windows = HookedWindows();
-  auto it = windows.find(hwnd);
-  if (it == windows.end()) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  const WNDPROC previous = it->second.previous;
-  // A copy: an event may free an icon.
-  const std::vector<TTrayIcon*> icons = it->second.icons;
-  for (auto icon = icons.rbegin(); icon != icons.rend(); ++icon) {
-    it = windows.find(hwnd);
-    if (it == windows.end() || std::ranges::find(it->second.icons, *icon) == it->second.icons.end())
-      continue;
-    LRESULT result = 0;
-    if ((*icon)->OwnerMessage(msg, wParam, lParam, result)) return result;
-  }
-  const LRESULT result = CallWindowProcA(previous, hwnd, msg, wParam, lParam);
+LRESULT CALLBACK TTrayIcon::OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR icon) {
+  auto* self = reinterpret_cast<TTrayIcon*>(icon);
   if (msg == WM_NCDESTROY) {
-    // The window is gone: nothing left to put back.
-    it = windows.find(hwnd);
-    if (it != windows.end()) {
-      for (TTrayIcon* icon : it->second.icons) icon->hookedWindow_ = nullptr;
-      windows.erase(it);
-    }
+    // The window goes first: nothing left to unhook later.
+    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    self->RemoveOwnerHook();
+    return result;
   }
-  return result;
+  LRESULT result = 0;
+  if (self->OwnerMessage(msg, wParam, lParam, result)) return result;
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 // --- timers ----------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include <shellapi.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/menu.h"
+#include "ui/message_window.h"
 
 namespace velotune {
 
@@ -45,32 +45,6 @@ UINT RegisterTaskbarCreatedMessage(long (*versionSource)() = ComCtl32FileVersion
 // The registered number, or 0. Registers on first use.
 UINT TaskbarCreatedMessage();
 
-// One per process, shared by every tray icon: its hidden window receives the
-// shell's callback messages and finds the icon by its identity.
-class TTrayIconHandler {
- public:
-  static TTrayIconHandler* Instance() { return instance_; }
-  HWND Handle() const { return hwnd_; }
-  int Users() const { return static_cast<int>(icons_.size()); }
-  TTrayIcon* Find(UINT identity) const;
-
- private:
-  friend class TTrayIcon;
-  TTrayIconHandler();
-  ~TTrayIconHandler();
-  TTrayIconHandler(const TTrayIconHandler&) = delete;
-  TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
-
-  static TTrayIconHandler& Acquire(TTrayIcon* icon, UINT& identity);
-  static void Release(UINT identity);
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-  static inline TTrayIconHandler* instance_ = nullptr;
-  static inline UINT nextIdentity_ = 1;
-  HWND hwnd_ = nullptr;
-  std::map<UINT, TTrayIcon*> icons_;
-};
-
 class TTrayIcon : public ui::Component {
  public:
   using NotifyIconFunction = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
@@ -90,6 +64,7 @@ class TTrayIcon : public ui::Component {
 
   ui::Form* OwnerForm() const { return ownerForm_; }
   bool Loading() const { return loading_; }
+  // The icon's number in the shell, unique among the icons of the process.
   UINT Identity() const { return identity_; }
   const NOTIFYICONDATAA& NotifyData() const { return data_; }
 
@@ -176,8 +151,7 @@ class TTrayIcon : public ui::Component {
   virtual void MouseExit();
 
  private:
-  friend class TTrayIconHandler;
-
+  static UINT NewIdentity();
   bool Notify(DWORD message);
   void RefreshData();
   void ReplaceIcon(HICON icon);
@@ -187,7 +161,8 @@ class TTrayIcon : public ui::Component {
   bool OwnerMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   void InstallOwnerHook();
   void RemoveOwnerHook();
-  static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR icon);
   void ClickTimerExpired();
   void CycleTimerExpired();
   void ExitTimerExpired();
@@ -195,8 +170,9 @@ class TTrayIcon : public ui::Component {
   ui::Form* ownerForm_;
   bool loading_;
   bool inShell_ = false;  // an add succeeded and no remove since
-  TTrayIconHandler* handler_ = nullptr;
-  UINT identity_ = 0;
+  UINT identity_;
+  // The shell's messages for this icon, on the shared message window.
+  ui::MessageWindow::Claim claim_;
   NOTIFYICONDATAA data_ = {};
   int version_ = 0;
 

@@ -159,7 +159,7 @@ LRESULT Application::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (mainForm_) mainForm_->Close();
       return 0;
   }
-  return DefWindowProcA(Handle(), msg, wParam, lParam);
+  return DefaultProc(msg, wParam, lParam);
 }
 
 }  // namespace velotune::ui

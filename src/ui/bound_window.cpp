@@ -51,8 +51,13 @@ void BoundWindow::DestroyBound() {
 }
 
 LRESULT BoundWindow::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (subclassed_) return DefSubclassProc(hwnd_, msg, wParam, lParam);
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  const LRESULT result = subclassed_ ? DefSubclassProc(hwnd_, msg, wParam, lParam)
+                                     : DefWindowProcA(hwnd_, msg, wParam, lParam);
+  // The window is going, from outside too (with its parent, say): letting go
+  // is part of the default handling, so the object keeps no dead handle and
+  // comctl32 no subclass of a dead window.
+  if (msg == WM_NCDESTROY) Unbind();
+  return result;
 }
 
 LRESULT CALLBACK BoundWindow::BoundProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -66,21 +71,12 @@ LRESULT CALLBACK BoundWindow::BoundProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   }
   auto* self = reinterpret_cast<BoundWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  const LRESULT result = self->WndProc(msg, wParam, lParam);
-  // Destroyed from outside (with its parent, say): the object keeps no dead handle.
-  if (msg == WM_NCDESTROY &&
-      GetWindowLongPtrA(hwnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(self))
-    self->Unbind();
-  return result;
+  return self->WndProc(msg, wParam, lParam);
 }
 
 LRESULT CALLBACK BoundWindow::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                            DWORD_PTR ref) {
-  auto* self = reinterpret_cast<BoundWindow*>(ref);
-  const LRESULT result = self->WndProc(msg, wParam, lParam);
-  // comctl32 wants its subclasses gone before the window is.
-  if (msg == WM_NCDESTROY) self->Unbind();
-  return result;
+  return reinterpret_cast<BoundWindow*>(ref)->WndProc(msg, wParam, lParam);
 }
 
 }  // namespace velotune::ui

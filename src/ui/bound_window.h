@@ -31,7 +31,8 @@ class BoundWindow {
   bool Subclassed() const { return subclassed_; }
 
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
-  // What the window does without us.
+  // What the window does without us; for WM_NCDESTROY that ends with letting
+  // go of the window.
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:

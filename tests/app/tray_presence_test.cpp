@@ -102,8 +102,7 @@ class TrayPresenceTest : public test::MainWindowTest {
     item->Click();
   }
   void SendIcon(UINT mouse) {
-    SendMessageA(TTrayIconHandler::Instance()->Handle(), 0x800, form->TrayIcon1().Identity(),
-                 mouse);
+    SendMessageA(form->TrayIcon1().NotifyData().hWnd, 0x800, form->TrayIcon1().Identity(), mouse);
   }
 
   std::function<bool()> saved = AnimationSetting();

@@ -1,8 +1,8 @@
 // Drives Velotune's tray icon from outside, as the shell would.
 //   tray_poke <mouse message>   posts the icon's callback message (0x800) with
-//                               the icon's identity 1 to the handler window,
+//                               the icon's identity 1 to the message window,
 //                               e.g. 0x204 for a right press
-//   tray_poke count             prints how many handler windows exist
+//   tray_poke count             prints how many message windows exist
 #include <windows.h>
 
 #include <cstdio>
@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* kHandlerClass = "VelotuneTrayIconHandler";
+constexpr const char* kHandlerClass = "VelotuneMessageWindow";
 
 BOOL CALLBACK CountHandler(HWND window, LPARAM count) {
   char name[64] = {};
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   }
   HWND handler = FindWindowA(kHandlerClass, nullptr);
   if (!handler) {
-    std::fprintf(stderr, "no tray icon handler\n");
+    std::fprintf(stderr, "no message window\n");
     return 1;
   }
   const LPARAM message = std::strtol(argv[1], nullptr, 0);

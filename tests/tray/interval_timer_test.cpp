@@ -18,31 +18,33 @@ class IntervalTimerTest : public testing::Test {
   void SetUp() override {
     test::TestApplication();
     // Every timer of an earlier test is gone, and the shared window with it.
-    ASSERT_EQ(TIntervalTimerHandler::Instance(), nullptr);
+    ASSERT_EQ(ui::MessageWindow::Instance(), nullptr);
   }
-  static int Running() { return TIntervalTimerHandler::Instance()->RunningCount(); }
+  static int Running() { return TIntervalTimer::RunningCount(); }
   static LRESULT SendTimer(UINT_PTR id) {
-    return SendMessageA(TIntervalTimerHandler::Instance()->Handle(), WM_TIMER, id, 0);
+    return SendMessageA(ui::MessageWindow::Instance()->Handle(), WM_TIMER, id, 0);
   }
 };
 
 TEST_F(IntervalTimerTest, OneSharedWindowLivesFromTheFirstTimerToTheLast) {
   auto first = std::make_unique<TIntervalTimer>();
-  TIntervalTimerHandler* handler = TIntervalTimerHandler::Instance();
-  ASSERT_NE(handler, nullptr);
-  const HWND window = handler->Handle();
+  ui::MessageWindow* shared = ui::MessageWindow::Instance();
+  ASSERT_NE(shared, nullptr);
+  const HWND window = shared->Handle();
   EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(first->Window(), window);
   auto second = std::make_unique<TIntervalTimer>(50);
-  EXPECT_EQ(TIntervalTimerHandler::Instance(), handler);
+  EXPECT_EQ(ui::MessageWindow::Instance(), shared);
+  EXPECT_EQ(second->Window(), window);
   EXPECT_EQ(first->Interval(), 1000u);
   EXPECT_EQ(second->Interval(), 50u);
   EXPECT_NE(first->Identity(), second->Identity());
-  EXPECT_EQ(handler->Find(first->Identity()), first.get());
+  EXPECT_TRUE(shared->Claimed(WM_TIMER, first->Identity()));
   first.reset();
-  EXPECT_EQ(TIntervalTimerHandler::Instance(), handler);
+  EXPECT_EQ(ui::MessageWindow::Instance(), shared);
   EXPECT_TRUE(IsWindow(window));
   second.reset();
-  EXPECT_EQ(TIntervalTimerHandler::Instance(), nullptr);
+  EXPECT_EQ(ui::MessageWindow::Instance(), nullptr);
   EXPECT_FALSE(IsWindow(window));
 }
 
@@ -169,7 +171,7 @@ TEST_F(IntervalTimerTest, AHandlerMayFreeItsOwnTimer) {
   ASSERT_TRUE(timer->Start());
   EXPECT_TRUE(PumpUntil([&] { return ran; }, 3000));
   EXPECT_EQ(timer, nullptr);
-  EXPECT_EQ(TIntervalTimerHandler::Instance(), nullptr);
+  EXPECT_EQ(ui::MessageWindow::Instance(), nullptr);
 }
 
 }  // namespace

@@ -71,22 +71,21 @@ inline bool IconInShell(HWND hwnd, UINT id) {
   return Shell_NotifyIconA(NIM_MODIFY, &d) != FALSE;
 }
 inline bool IconInShell(const TTrayIcon& icon) {
-  return IconInShell(TTrayIconHandler::Instance()->Handle(), icon.Identity());
+  return IconInShell(icon.NotifyData().hWnd, icon.Identity());
 }
 
 // Takes an icon out of the shell behind its back, as a task bar restart does.
 inline void DropFromShell(const TTrayIcon& icon) {
   NOTIFYICONDATAA d = {};
   d.cbSize = kNotifyIconDataSize;
-  d.hWnd = TTrayIconHandler::Instance()->Handle();
+  d.hWnd = icon.NotifyData().hWnd;
   d.uID = icon.Identity();
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &d));
 }
 
-// The shell's callback message for `icon`, sent to the handler's window.
+// The shell's callback message for `icon`, sent to the shared message window.
 inline LRESULT SendTray(const TTrayIcon& icon, LPARAM mouseMessage) {
-  return SendMessageA(TTrayIconHandler::Instance()->Handle(), WM_TRAYNOTIFY, icon.Identity(),
-                      mouseMessage);
+  return SendMessageA(icon.NotifyData().hWnd, WM_TRAYNOTIFY, icon.Identity(), mouseMessage);
 }
 
 // Handles messages for `ms` milliseconds, or until `done` answers true.
@@ -332,7 +331,8 @@ class TrayTest : public testing::Test {
  protected:
   void SetUp() override {
     app = &TestApplication();
-    ASSERT_EQ(TTrayIconHandler::Instance(), nullptr) << "an icon of an earlier test is alive";
+    ASSERT_EQ(ui::MessageWindow::Instance(), nullptr)
+        << "an icon or a timer of an earlier test is alive";
     ASSERT_EQ(app->MainForm(), nullptr);
     SetCursorPos(kCursor.x, kCursor.y);
     Pump();

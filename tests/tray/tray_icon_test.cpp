@@ -34,7 +34,7 @@ TEST_F(TrayIconTest, EveryShellCallCarriesTheRecordOfThisIcon) {
   for (const auto& call : shell.Calls()) {
     SCOPED_TRACE(call.message);
     EXPECT_EQ(call.data.cbSize, 504u);
-    EXPECT_EQ(call.data.hWnd, TTrayIconHandler::Instance()->Handle());
+    EXPECT_EQ(call.data.hWnd, ui::MessageWindow::Instance()->Handle());
     EXPECT_EQ(call.data.uID, icon.Identity());
     EXPECT_EQ(call.data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(call.data.uCallbackMessage, 0x800u);
@@ -165,16 +165,17 @@ TEST_F(TrayIconTest, LoadedAddsOrRemovesAndSetsTheBehaviourVersion) {
 TEST_F(TrayIconTest, TwoIconsHaveTheirOwnIdentityAndMessages) {
   auto first = std::make_unique<TTrayIcon>(nullptr, "First");
   auto second = std::make_unique<TTrayIcon>(nullptr, "Second");
-  TTrayIconHandler* handler = TTrayIconHandler::Instance();
-  ASSERT_NE(handler, nullptr);
-  const HWND window = handler->Handle();
+  ui::MessageWindow* shared = ui::MessageWindow::Instance();
+  ASSERT_NE(shared, nullptr);
+  const HWND window = shared->Handle();
   EXPECT_TRUE(IsWindow(window));
-  EXPECT_EQ(handler->Users(), 2);
+  EXPECT_EQ(first->NotifyData().hWnd, window);
+  EXPECT_EQ(second->NotifyData().hWnd, window);
   const UINT firstId = first->Identity(), secondId = second->Identity();
   EXPECT_NE(firstId, 0u);
   EXPECT_NE(firstId, secondId);
-  EXPECT_EQ(handler->Find(firstId), first.get());
-  EXPECT_EQ(handler->Find(secondId), second.get());
+  EXPECT_TRUE(shared->Claimed(WM_TRAYNOTIFY, firstId));
+  EXPECT_TRUE(shared->Claimed(WM_TRAYNOTIFY, secondId));
 
   // Both live in the shell at once, told apart by their number.
   EXPECT_TRUE(first->AddIcon());
@@ -204,7 +205,7 @@ TEST_F(TrayIconTest, TwoIconsHaveTheirOwnIdentityAndMessages) {
   first.reset();
   EXPECT_FALSE(IconInShell(window, firstId));
   EXPECT_TRUE(IconInShell(window, secondId));
-  EXPECT_EQ(handler->Find(firstId), nullptr);
+  EXPECT_FALSE(shared->Claimed(WM_TRAYNOTIFY, firstId));
   click(firstId);
   EXPECT_EQ(secondClicks, 1);
   click(secondId);
@@ -212,7 +213,7 @@ TEST_F(TrayIconTest, TwoIconsHaveTheirOwnIdentityAndMessages) {
 
   // The window goes with the last icon.
   second.reset();
-  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(ui::MessageWindow::Instance(), nullptr);
   EXPECT_FALSE(IsWindow(window));
   // A new icon gets a number never used before.
   TTrayIcon third(nullptr, "Third");
@@ -220,11 +221,48 @@ TEST_F(TrayIconTest, TwoIconsHaveTheirOwnIdentityAndMessages) {
   EXPECT_NE(third.Identity(), secondId);
 }
 
+// Icons and timers share one hidden window; a message reaches only the part
+// that claimed both its number and its identity.
+TEST_F(TrayIconTest, IconsAndTimersShareOneWindowEachMessageToItsOwn) {
+  auto timer = std::make_unique<TIntervalTimer>(5000);
+  auto icon = std::make_unique<TTrayIcon>(nullptr, "Shared");
+  const HWND window = timer->Window();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(icon->NotifyData().hWnd, window);
+  int ticks = 0;
+  timer->SetOnTimer([&](TIntervalTimer&) { ++ticks; });
+  test::EventLog log;
+  log.Attach(*icon, false);
+
+  // Each one's identity under the other's message: nobody's.
+  SendMessageA(window, WM_TIMER, icon->Identity(), WM_LBUTTONDOWN);
+  SendMessageA(window, WM_TRAYNOTIFY, timer->Identity(), WM_LBUTTONDOWN);
+  EXPECT_EQ(ticks, 0);
+  EXPECT_TRUE(log.events.empty());
+  SendMessageA(window, WM_TIMER, timer->Identity(), 0);
+  SendTray(*icon, WM_LBUTTONDOWN);
+  EXPECT_EQ(ticks, 1);
+  ASSERT_EQ(log.events.size(), 1u);
+
+  // Either keeps the window for the other, and a newcomer joins the same one.
+  icon.reset();
+  EXPECT_TRUE(IsWindow(window));
+  SendMessageA(window, WM_TIMER, timer->Identity(), 0);
+  EXPECT_EQ(ticks, 2);
+  auto again = std::make_unique<TTrayIcon>(nullptr, "Again");
+  EXPECT_EQ(again->NotifyData().hWnd, window);
+  timer.reset();
+  EXPECT_TRUE(IsWindow(window));
+  again.reset();
+  EXPECT_EQ(ui::MessageWindow::Instance(), nullptr);
+  EXPECT_FALSE(IsWindow(window));
+}
+
 TEST_F(TrayIconTest, TheHandlerWindowNeitherClosesNorHoldsUpALogOff) {
   TTrayIcon icon(nullptr, "Handler");
   int clicks = 0;
   icon.OnClick = [&](TTrayIcon&) { ++clicks; };
-  const HWND window = TTrayIconHandler::Instance()->Handle();
+  const HWND window = icon.NotifyData().hWnd;
   for (UINT msg :
        {WM_DESTROY, WM_CLOSE, WM_QUERYENDSESSION, WM_QUIT, WM_ENDSESSION, WM_NCDESTROY}) {
     SCOPED_TRACE(msg);

@@ -1,3 +1,7 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -233,11 +237,24 @@ TEST_F(OwnerHookTest, MinimizeMessagesGoToTheTrayOnlyWithAMinimizeHandler) {
   }
 }
 
-TEST_F(OwnerHookTest, FreeingTheIconsPutsTheWindowProcedureBack) {
-  ui::Form form("Owner");
+// An owner window of its own, shown.
+void ShowOwner(ui::Form& form) {
   form.SetBounds(420, 320, 100, 100);
   form.CreateForm();
   form.Show();
+}
+
+// The form's own procedure still sees its messages.
+void ExpectOwnProcedureRuns(ui::Form& form) {
+  form.Show();
+  EXPECT_TRUE(form.IsVisible());
+  SendMessageA(form.Handle(), WM_SHOWWINDOW, FALSE, 0);
+  EXPECT_FALSE(form.Visible()) << "the form's own procedure";
+}
+
+TEST_F(OwnerHookTest, FreeingTheIconsPutsTheWindowProcedureBack) {
+  ui::Form form("Owner");
+  ShowOwner(form);
   const LONG_PTR original = GetWindowLongPtrA(form.Handle(), GWLP_WNDPROC);
 
   auto first = std::make_unique<TTrayIcon>(&form, "First");
@@ -246,7 +263,7 @@ TEST_F(OwnerHookTest, FreeingTheIconsPutsTheWindowProcedureBack) {
   auto second = std::make_unique<TTrayIcon>(&form, "Second");
   first->AddIcon();
   second->AddIcon();
-  const HWND handler = TTrayIconHandler::Instance()->Handle();
+  const HWND handler = first->NotifyData().hWnd;
   const UINT firstId = first->Identity();
 
   int secondEvents = 0;
@@ -264,21 +281,59 @@ TEST_F(OwnerHookTest, FreeingTheIconsPutsTheWindowProcedureBack) {
 
   second.reset();
   EXPECT_EQ(GetWindowLongPtrA(form.Handle(), GWLP_WNDPROC), original);
-  // The form works on its own again.
-  form.Show();
-  EXPECT_TRUE(form.IsVisible());
-  SendMessageA(form.Handle(), WM_SHOWWINDOW, FALSE, 0);
-  EXPECT_FALSE(form.Visible()) << "the form's own procedure sees its messages";
+  ExpectOwnProcedureRuns(form);
+}
+
+// Another hook put on the owner after the icon, taken off before or after it:
+// every hook and the window's own procedure keep working, and the window ends
+// with its own procedure again.
+int otherHookMessages = 0;
+LRESULT CALLBACK OtherHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_SHOWWINDOW) ++otherHookMessages;
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+TEST_F(OwnerHookTest, AnotherHookOnTheOwnerMayComeAndGoInEitherOrder) {
+  for (const bool iconFirst : {true, false}) {
+    SCOPED_TRACE(iconFirst ? "icon off first" : "other hook off first");
+    ui::Form form("Owner");
+    ShowOwner(form);
+    const LONG_PTR original = GetWindowLongPtrA(form.Handle(), GWLP_WNDPROC);
+    auto icon = std::make_unique<TTrayIcon>(&form, "Icon");
+    int minimized = 0;
+    icon->SetMinimizeToTray(true);
+    icon->OnMinimizeToTray = [&](TTrayIcon&) { ++minimized; };
+    ASSERT_TRUE(SetWindowSubclass(form.Handle(), OtherHook, 1, 0));
+    otherHookMessages = 0;
+
+    if (iconFirst) {
+      icon.reset();
+      const int before = otherHookMessages;
+      ExpectOwnProcedureRuns(form);
+      EXPECT_GT(otherHookMessages, before) << "the other hook";
+      EXPECT_EQ(SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0), 0);
+      EXPECT_EQ(minimized, 0);
+      ShowWindow(form.Handle(), SW_RESTORE);
+      RemoveWindowSubclass(form.Handle(), OtherHook, 1);
+    } else {
+      RemoveWindowSubclass(form.Handle(), OtherHook, 1);
+      EXPECT_EQ(SendMessageA(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0), 1) << "the icon";
+      EXPECT_EQ(minimized, 1);
+      icon.reset();
+    }
+    EXPECT_EQ(GetWindowLongPtrA(form.Handle(), GWLP_WNDPROC), original);
+    ExpectOwnProcedureRuns(form);
+  }
 }
 
 TEST_F(OwnerHookTest, TheFormMayGoFirstAndTakesItsIconWithIt) {
   auto program = std::make_unique<test::ProgramTray>();
   program->Start();
-  const HWND handler = TTrayIconHandler::Instance()->Handle();
+  const HWND handler = program->tray->NotifyData().hWnd;
   const UINT id = program->tray->Identity();
   ASSERT_TRUE(IconInShell(handler, id));
   program->form.reset();  // the window is destroyed before its components
-  EXPECT_EQ(TTrayIconHandler::Instance(), nullptr);
+  EXPECT_EQ(ui::MessageWindow::Instance(), nullptr);
   ASSERT_FALSE(shell.Of(NIM_DELETE).empty());
   EXPECT_EQ(shell.Of(NIM_DELETE).back().data.uID, id);
   EXPECT_TRUE(shell.Of(NIM_DELETE).back().result) << "removed from the shell";
