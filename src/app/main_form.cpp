@@ -31,8 +31,7 @@ TForm1::TForm1() : ui::Form("Form1") {
   SetColor(ui::clWhite);
   SetFont(ui::FontSpec{});
   SetBounds(0, 0, 550, 374);
-  RegisterHandlers();
-  Build(MainFormLayout());
+  Build(MainFormLayout(*this));
   NavButton(1).SetDown(true);
   Pages().SetActivePageIndex(0);
   BuildTray();
@@ -40,36 +39,6 @@ TForm1::TForm1() : ui::Form("Form1") {
 }
 
 TForm1::~TForm1() = default;
-
-void TForm1::RegisterHandlers() {
-  auto notify = [this](const char* name, void (TForm1::*handler)(ui::Control&)) {
-    RegisterHandler(name, [this, handler](ui::Control& sender) { (this->*handler)(sender); });
-  };
-  notify("PageControl1Change", &TForm1::PageControl1Change);
-  notify("BmpButton4Click", &TForm1::BmpButton4Click);
-  notify("BmpButton5Click", &TForm1::BmpButton5Click);
-  notify("BmpButton6Click", &TForm1::BmpButton6Click);
-  notify("Label21Click", &TForm1::Label21Click);
-  notify("Label22Click", &TForm1::Label22Click);
-  notify("Label23Click", &TForm1::Label23Click);
-  RegisterHandler("BmpButton1Click", [this](ui::Control&) { BmpButton1Click(); });
-  RegisterHandler("BmpButton2Click", [this](ui::Control&) { BmpButton2Click(); });
-  RegisterHandler("BmpButton3Click", [this](ui::Control&) { BmpButton3Click(); });
-  for (int n = 1; n <= 4; ++n) {
-    RegisterHandler("RB" + std::to_string(n) + "Click", [this, n](ui::Control&) { RBClick(n); });
-    // Any mouse button switches the page.
-    RegisterMouseHandler(
-        "But" + std::to_string(n) + "MouseDown",
-        [this, n](ui::Control&, ui::MouseButton, ui::Shift, int, int) { SelectPage(n); });
-  }
-  for (int box = 1; box <= 9; ++box)
-    RegisterHandler("IE_BOX" + std::to_string(box) + "Click",
-                    [this, box](ui::Control&) { IE_BOXClick(box); });
-  RegisterMouseHandler("Image1MouseDown",
-                       [this](ui::Control& sender, ui::MouseButton b, ui::Shift s, int x, int y) {
-                         Image1MouseDown(sender, b, s, x, y);
-                       });
-}
 
 TBmpButton& TForm1::NavButton(int n) const { return Get<TBmpButton>("But" + std::to_string(n)); }
 
@@ -106,17 +75,15 @@ void TForm1::TrayIcon1Startup(ui::Control*, bool& showMainForm) {
 }
 
 void TForm1::SelectPage(int n) {
-  if (n < 1 || n > 4) return;
+  if (n < 1 || n > kPageCount) return;
   NavButton(n).SetDown(true);
   Pages().SetActivePageIndex(n - 1);
   PageControl1Change(*this);
 }
 
 void TForm1::PageControl1Change(ui::Control&) {
-  static const char* const kHeaders[] = {"Network Optimizations", "Tracks Eraser", "Enhancements",
-                                         "About Velotune"};
   const int index = Pages().ActivePageIndex();
-  if (index >= 0 && index < 4) Get<ui::Label>("Label1").SetText(kHeaders[index]);
+  if (index >= 0 && index < kPageCount) Get<ui::Label>("Label1").SetText(kPages[index].Header());
 }
 
 void TForm1::Image1MouseDown(ui::Control&, ui::MouseButton, ui::Shift shift, int, int) {
@@ -167,7 +134,7 @@ ui::CheckBox& TForm1::EraseBox(int box) const {
 }
 
 ui::CheckBox& TForm1::EnhancementBox(int row) const {
-  return Get<ui::CheckBox>("EN_BOX" + std::to_string(row));
+  return Get<ui::CheckBox>(kEnhancements[row - 1].box);
 }
 
 void TForm1::RBClick(int n) {
@@ -191,7 +158,7 @@ void TForm1::WarnNotAdministrator() {
   Sys().MessageBoxA(Handle(), kNotAdministratorText, "Velotune", MB_OK | MB_ICONWARNING);
 }
 
-void TForm1::BmpButton1Click() {
+void TForm1::BmpButton1Click(ui::Control&) {
   // Each button on its own, as a chain of tests rather than of alternatives.
   bool allHeld = true;
   RunInProgressWindow(*progress_, "Network Optimization", TitleFirst::After,
@@ -219,7 +186,7 @@ void TForm1::BmpButton1Click() {
 
 void TForm1::ApplyProfileFromTray(int n) {
   ProfileButton(n).SetChecked(true);
-  BmpButton1Click();
+  BmpButton1Click(*this);
 }
 
 void TForm1::IE_BOXClick(int box) { WriteEraseBox(box, EraseBox(box).Checked()); }
@@ -229,7 +196,7 @@ void TForm1::RestoreEraseBoxes() {
   for (int box = 1; box <= kEraseBoxes; ++box) EraseBox(box).SetChecked(ReadEraseBox(box, 1) != 0);
 }
 
-void TForm1::BmpButton2Click() {
+void TForm1::BmpButton2Click(ui::Control&) {
   EraseChoices boxes{};
   for (int box = 1; box <= kEraseBoxes; ++box) boxes[box - 1] = EraseBox(box).Checked();
   if (std::none_of(boxes.begin(), boxes.end(), [](bool b) { return b; })) {
@@ -247,7 +214,7 @@ void TForm1::ReadEnhancementsBack() {
         .SetChecked(ReadEnhancementState(kEnhancements[row], identity));
 }
 
-void TForm1::BmpButton3Click() {
+void TForm1::BmpButton3Click(ui::Control&) {
   EnhancementTicks ticks{};
   for (size_t row = 0; row < ticks.size(); ++row)
     ticks[row] = EnhancementBox(static_cast<int>(row) + 1).Checked();
@@ -265,7 +232,7 @@ void TForm1::BuildTray() {
   items.Add("OpenNetwork", "&Open Velotune", [this](ui::MenuItem&) { OpenNetworkClick(); })
       .SetDefault(true);
   items.Add("MenuItem1", "-");
-  auto& profiles = items.Add("NetworkOptimizations1", "Network Optimizations");
+  auto& profiles = items.Add("NetworkOptimizations1", kPages[0].name);
   const char* profileItems[] = {"InternetDialup1", "ADSLDSLCableModem1", "HomeOfficeLAN1", "jjj"};
   for (int n = 1; n <= kProfileCount; ++n)
     profiles.Add(profileItems[n - 1], std::string(LookupProfile(n).name),
@@ -273,10 +240,8 @@ void TForm1::BuildTray() {
   items.Add("EraseTracks1", "Erase Tracks", [this](ui::MenuItem&) { EraseTracks1Click(); });
   items.Add("N3", "-");
   auto& jumps = items.Add("QuickJump1", "&Quick Jump");
-  const char* jumpCaptions[] = {"&1. Network Optimizations", "&2. Tracks Eraser",
-                                "&3. Enhancements", "&4. About"};
-  for (int n = 1; n <= 4; ++n)
-    jumps.Add("Jump" + std::to_string(n), jumpCaptions[n - 1],
+  for (int n = 1; n <= kPageCount; ++n)
+    jumps.Add("Jump" + std::to_string(n), "&" + std::to_string(n) + ". " + kPages[n - 1].name,
               [this, n](ui::MenuItem&) { JumpClick(n); });
   items.Add("N4", "-");
   items.Add("HelpContents1", "&Help Contents", [this](ui::MenuItem&) { HelpContents1Click(); })
@@ -315,7 +280,7 @@ void TForm1::BmpButton6Click(ui::Control&) {
   tray_->HideMainWindow();
 }
 
-void TForm1::EraseTracks1Click() { BmpButton2Click(); }
+void TForm1::EraseTracks1Click() { BmpButton2Click(*this); }
 
 void TForm1::JumpClick(int page) {
   OpenNetworkClick();

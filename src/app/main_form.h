@@ -3,9 +3,11 @@
 // the left, and the tray icon with its menu.
 #include <windows.h>
 
+#include <iterator>
 #include <memory>
 #include <string>
 
+#include "netopt/profiles.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 
@@ -28,7 +30,19 @@ inline constexpr const char* kNotAdministratorText =
 // The highlight bar behind the selected profile: green when it is the applied one.
 inline constexpr ui::Color kApplied = ui::Rgb(240, 255, 240);
 inline constexpr ui::Color kNotApplied = ui::Rgb(255, 240, 240);
-inline constexpr int kProfileRowTop[] = {0, 67, 134, 201};
+// Where each profile's row starts on the first page, the bar's place when it is selected.
+inline constexpr int kProfileRowTop[kProfileCount] = {0, 67, 134, 201};
+
+// The four pages in navigation order: each one's name, as the tray's Quick
+// Jump gives it after its number, and the header shown while it is active.
+struct PageTitle {
+  const char* name;
+  const char* header = nullptr;  // only where it says more than the name
+  constexpr const char* Header() const { return header ? header : name; }
+};
+inline constexpr PageTitle kPages[] = {
+    {"Network Optimizations"}, {"Tracks Eraser"}, {"Enhancements"}, {"About", "About Velotune"}};
+inline constexpr int kPageCount = static_cast<int>(std::size(kPages));
 
 class TForm1 : public ui::Form {
  public:
@@ -64,13 +78,13 @@ class TForm1 : public ui::Form {
   // Network optimization: the selection handlers RB1Click to RB4Click, the
   // apply button, and the tray's profile items
   void RBClick(int profile);
-  void BmpButton1Click();
+  void BmpButton1Click(ui::Control& sender);
   void ApplyProfileFromTray(int profile);
   // Tracks eraser: IE_BOX1Click to IE_BOX9Click and the erase button
   void IE_BOXClick(int box);
-  void BmpButton2Click();
+  void BmpButton2Click(ui::Control& sender);
   // Enhancements
-  void BmpButton3Click();
+  void BmpButton3Click(ui::Control& sender);
 
   ui::RadioButton& ProfileButton(int n) const;
   ui::CheckBox& EraseBox(int box) const;
@@ -88,7 +102,6 @@ class TForm1 : public ui::Form {
   ui::PageControl& Pages() const;
 
  private:
-  void RegisterHandlers();
   void BuildTray();
   void RestoreProfile();
   void RestoreEraseBoxes();

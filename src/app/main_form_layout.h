@@ -5,6 +5,9 @@
 
 namespace velotune {
 
-std::vector<ui::ControlSpec> MainFormLayout();
+class TForm1;
+
+// The main window's controls, each row with its handlers bound to `form`.
+std::vector<ui::ControlSpec> MainFormLayout(TForm1& form);
 
 }  // namespace velotune

@@ -15,6 +15,19 @@ inline constexpr int kEraseSteps = 8;
 // Ticks of IE_BOX1 to IE_BOX9; the last two share one step.
 using EraseChoices = std::array<bool, kEraseBoxes>;
 
+// What each box offers to erase, as its caption says: IE_BOX1 to IE_BOX9.
+inline constexpr const char* kEraseBoxCaptions[kEraseBoxes] = {
+    "Erase Firefox Cookie Files",
+    "Erase Firefox Cache Information",
+    "Erase Internet Explorer Cookie Files",
+    "Erase Internet Explorer Cache Information",
+    "Erase Recently Typed URL List from Browser",
+    "Erase Opera Cookie Files",
+    "Erase Opera Cache Information",
+    "Erase America Online Cache Files",
+    "Erase America Online Recently Typed Keywords",
+};
+
 // Whether the choices select erase step `step` (0 to 7).
 bool EraseStepSelected(const EraseChoices& boxes, int step);
 // The number of steps the choices select (0 to 8).

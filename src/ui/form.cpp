@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "ui/application.h"
-#include "ui/controls.h"
 
 namespace velotune::ui {
 
@@ -21,16 +20,8 @@ Form::~Form() {
 }
 
 void Form::FailMissing(const std::string& what) {
-  std::fprintf(stderr, "form layout: no such control, parent or handler: %s\n", what.c_str());
+  std::fprintf(stderr, "form layout: no such control or parent: %s\n", what.c_str());
   std::abort();
-}
-
-void Form::RegisterHandler(const std::string& name, NotifyEvent handler) {
-  handlers_[name] = std::move(handler);
-}
-
-void Form::RegisterMouseHandler(const std::string& name, MouseEvent handler) {
-  mouseHandlers_[name] = std::move(handler);
 }
 
 Control& Form::Add(std::unique_ptr<Control> control, WinControl* parent) {
@@ -55,22 +46,8 @@ void Form::Build(std::span<const ControlSpec> layout) {
     if (row.font) c.SetFont(*row.font);
     if (row.color) c.SetColor(*row.color);
     c.SetVisible(row.visible);
-    auto notify = [&](const char* name) {
-      const auto it = handlers_.find(name);
-      if (it == handlers_.end()) FailMissing(name);
-      return it->second;
-    };
-    if (row.onClick) c.OnClick = notify(row.onClick);
-    if (row.onChange) {
-      auto* pages = dynamic_cast<PageControl*>(&c);
-      if (!pages) FailMissing(std::string("change event on ") + row.name);
-      pages->OnChange = notify(row.onChange);
-    }
-    if (row.onMouseDown) {
-      const auto it = mouseHandlers_.find(row.onMouseDown);
-      if (it == mouseHandlers_.end()) FailMissing(row.onMouseDown);
-      c.OnMouseDown = it->second;
-    }
+    if (row.onClick) c.OnClick = row.onClick;
+    if (row.onMouseDown) c.OnMouseDown = row.onMouseDown;
     if (row.setup) row.setup(c);
   }
   for (const ControlSpec& row : layout) {

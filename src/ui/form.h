@@ -2,6 +2,7 @@
 // Forms built from a layout table of named controls.
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -36,18 +37,18 @@ std::unique_ptr<Control> Make(std::string name) {
   return std::make_unique<T>(std::move(name));
 }
 
-// One row of a form's layout. Parents come before their children.
+// One row of a form's layout. Parents come before their children. The row
+// carries its handlers themselves, so the compiler checks the wiring.
 struct ControlSpec {
-  const char* name;
+  std::string name;
   std::unique_ptr<Control> (*create)(std::string name);
   const char* parent = nullptr;  // null: the form itself
   int left = 0, top = 0, width = 0, height = 0;
-  const char* text = "";
+  std::string text = "";
   std::optional<FontSpec> font = std::nullopt;
   std::optional<Color> color = std::nullopt;
-  const char* onClick = nullptr;      // notify handler names
-  const char* onMouseDown = nullptr;  // mouse handler names
-  const char* onChange = nullptr;
+  NotifyEvent onClick = nullptr;
+  MouseEvent onMouseDown = nullptr;
   bool visible = true;
   // Properties of the control's own kind (pictures, colours, groups...).
   std::function<void(Control&)> setup = nullptr;
@@ -58,11 +59,7 @@ class Form : public WinControl {
   explicit Form(std::string name);
   ~Form() override;
 
-  // Handlers that layout rows name.
-  void RegisterHandler(const std::string& name, NotifyEvent handler);
-  void RegisterMouseHandler(const std::string& name, MouseEvent handler);
-
-  // Builds the controls of a layout table; fails loudly on an unknown parent or handler.
+  // Builds the controls of a layout table; fails loudly on an unknown parent.
   void Build(std::span<const ControlSpec> layout);
   // Adds a control made in code.
   Control& Add(std::unique_ptr<Control> control, WinControl* parent);
@@ -104,8 +101,6 @@ class Form : public WinControl {
   std::vector<std::unique_ptr<Control>> controls_;
   std::vector<std::unique_ptr<Component>> components_;
   std::map<std::string, Control*> byName_;
-  std::map<std::string, NotifyEvent> handlers_;
-  std::map<std::string, MouseEvent> mouseHandlers_;
   bool deferHidden_ = false;
 };
 

@@ -225,6 +225,91 @@ TEST_F(MainFormTest, WindowAsTheProgramMakesItLooksTheSameOnEveryPage) {
     EXPECT_EQ(test::DifferentPixels(*allAtOnce[n], *deferred[n]), 0) << "page " << n + 1;
 }
 
+// The rows the pages build from the profile, eraser and enhancement tables:
+// where each stands and what it says, trailing blanks included.
+TEST_F(MainFormTest, TableRowsStandInTheirPlacesWithTheirTexts) {
+  Create();
+  const struct {
+    const char* name;
+    int left, top, width, height;
+    const char* text;
+  } rows[] = {
+      {"But1", 4, 67, 142, 41, ""},
+      {"But2", 4, 129, 142, 41, ""},
+      {"But3", 4, 192, 142, 41, ""},
+      {"But4", 4, 255, 142, 41, ""},
+      {"Shape1", 0, 0, 383, 56, ""},
+      {"Image2", 0, 0, 32, 32, ""},
+      {"RB1", 39, 0, 290, 17, "Internet Dialup"},
+      {"Label3", 57, 22, 298, 29,
+       "For the systems which connected with Interned via Modem or ISDN."},
+      {"Image3", 0, 67, 32, 32, ""},
+      {"RB2", 39, 67, 290, 17, "ADSL, DSL, Cable Modem"},
+      {"Label4", 57, 89, 298, 29,
+       "For the systems which connected directly to the Internet. Permanent connections, cable "
+       "modem or DSL."},
+      {"Image4", 0, 134, 32, 32, ""},
+      {"RB3", 39, 134, 290, 17, "Home, Office LAN"},
+      {"Label5", 57, 156, 298, 29, "Small networks contains of less than 50 workstations."},
+      {"Image5", 0, 201, 32, 32, ""},
+      {"RB4", 39, 201, 290, 17, "T1, Satellite or Corporate LAN"},
+      {"Label6", 57, 223, 298, 29,
+       "For the great networks containing from 50-2000 workstations which include routers."},
+      {"Label9", 0, 0, 88, 14, "Mozilla Firefox"},
+      {"PicturePanel5", 88, 7, 296, 1, ""},
+      {"Image6", 0, 19, 48, 38, ""},
+      {"Image7", 9, 19, 32, 32, ""},
+      {"IE_BOX1", 56, 19, 290, 17, "Erase Firefox Cookie Files"},
+      {"IE_BOX2", 56, 39, 290, 17, "Erase Firefox Cache Information"},
+      {"Label10", 0, 59, 103, 14, "Internet Explorer"},
+      {"PicturePanel6", 103, 66, 281, 1, ""},
+      {"Image8", 0, 78, 48, 38, ""},
+      {"Image9", 9, 78, 32, 32, ""},
+      {"IE_BOX3", 56, 78, 290, 17, "Erase Internet Explorer Cookie Files"},
+      {"IE_BOX4", 56, 98, 290, 17, "Erase Internet Explorer Cache Information"},
+      {"IE_BOX5", 56, 118, 290, 17, "Erase Recently Typed URL List from Browser"},
+      {"Label8", 0, 138, 39, 14, "Opera"},
+      {"PicturePanel7", 39, 145, 345, 1, ""},
+      {"Image10", 0, 158, 48, 38, ""},
+      {"Image11", 9, 158, 32, 32, ""},
+      {"IE_BOX6", 56, 158, 290, 17, "Erase Opera Cookie Files"},
+      {"IE_BOX7", 56, 178, 290, 17, "Erase Opera Cache Information"},
+      {"Label7", 0, 198, 27, 14, "AOL"},
+      {"PicturePanel8", 27, 205, 357, 1, ""},
+      {"Image12", 0, 218, 48, 38, ""},
+      {"Image13", 9, 218, 32, 32, ""},
+      {"IE_BOX8", 56, 218, 290, 17, "Erase America Online Cache Files"},
+      {"IE_BOX9", 56, 238, 290, 17, "Erase America Online Recently Typed Keywords"},
+      {"Label11", 0, 0, 96, 14, "Outlook Express"},
+      {"PicturePanel9", 96, 7, 288, 1, ""},
+      {"Image14", 0, 19, 32, 32, ""},
+      {"EN_BOX1", 56, 19, 290, 17, "Remove Windows Messenger from Outlook Express"},
+      {"EN_BOX2", 56, 39, 290, 17, "Remove the Outlook Express Splash Screen"},
+      {"EN_BOX3", 56, 59, 290, 17, "Use Smooth Scrolling in Outlook Express "},
+      {"Label12", 0, 79, 103, 14, "Internet Explorer"},
+      {"PicturePanel10", 103, 86, 281, 1, ""},
+      {"Image15", 0, 98, 32, 32, ""},
+      {"EN_BOX4", 56, 98, 290, 17, "Control the Auto Complete Mode"},
+      {"EN_BOX5", 56, 118, 290, 17, "Increase the Max Number of HTTP Sessions Allowed"},
+      {"EN_BOX6", 56, 138, 290, 17, "Use Personalized Favorites Menu"},
+      {"EN_BOX7", 56, 158, 290, 17, "Show Friendly HTTP Error Messages"},
+      {"EN_BOX8", 56, 178, 290, 17, "Disable Expanding Internet Explorer New Menu "},
+      {"EN_BOX9", 56, 198, 290, 17, "Internet Explorer FTP Mode"},
+      {"EN_BOX10", 56, 218, 290, 17, "Check for Internet Explorer Updates"},
+      {"EN_BOX11", 56, 238, 290, 17, "Disable Internet Explorer Download Notification"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const ui::Control* c = F().Find(row.name);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Left(), row.left);
+    EXPECT_EQ(c->Top(), row.top);
+    EXPECT_EQ(c->Width(), row.width);
+    EXPECT_EQ(c->Height(), row.height);
+    EXPECT_EQ(c->Text(), row.text);
+  }
+}
+
 TEST_F(MainFormTest, ClosingButtonEndsTheProgram) {
   Create();
   auto* app = ui::Application::Instance();
@@ -349,7 +434,7 @@ TEST_F(MainFormTest, YesRestartsThroughTheSystem) {
     return TRUE;
   };
   seam.boxAnswer = IDYES;
-  F().BmpButton1Click();
+  F().BmpButton1Click(F());
   EXPECT_EQ(restarts, 1);
 }
 
@@ -408,7 +493,7 @@ TEST_F(MainFormTest, EraseWithNothingTickedSaysSo) {
   for (int box = 1; box <= 9; ++box) F().EraseBox(box).SetChecked(false);
   bool shown = false;
   seam.onPause = [&](DWORD) { shown = true; };
-  F().BmpButton2Click();
+  F().BmpButton2Click(F());
   ASSERT_EQ(seam.boxes.size(), 1u);
   EXPECT_EQ(seam.boxes[0].text, "No items are selected.");
   EXPECT_EQ(seam.boxes[0].caption, "Velotune");
@@ -420,7 +505,7 @@ TEST_F(MainFormTest, EraseWithNothingTickedSaysSo) {
 TEST_F(MainFormTest, ApplyingEnhancementsWritesTheTicksAndWarnsWhenRefused) {
   Create();
   F().EnhancementBox(4).SetChecked(true);
-  F().BmpButton3Click();
+  F().BmpButton3Click(F());
   EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER,
                     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete",
                     "Append Completion")
@@ -433,11 +518,11 @@ TEST_F(MainFormTest, ApplyingEnhancementsWritesTheTicksAndWarnsWhenRefused) {
   // Refused rewrites of rows that already hold the ticks take nothing away.
   test::RegistryFaults faults;
   faults.refuseCreateOf = "Outlook Express";
-  F().BmpButton3Click();
+  F().BmpButton3Click(F());
   EXPECT_TRUE(seam.boxes.empty());
   // A tick the registry then does not hold is what the warning is for.
   F().EnhancementBox(2).SetChecked(true);
-  F().BmpButton3Click();
+  F().BmpButton3Click(F());
   ASSERT_EQ(seam.boxes.size(), 1u);
   EXPECT_EQ(seam.boxes[0].text, kNotAdministratorText);
   EXPECT_EQ(seam.boxes[0].owner, F().Handle());

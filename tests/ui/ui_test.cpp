@@ -19,10 +19,15 @@ class FormTest : public testing::Test {
     form = std::make_unique<Form>("TestForm");
     form->SetBounds(10, 10, 200, 120);
     form->SetColor(clWhite);
-    form->RegisterHandler("Clicked", [this](Control& c) { clicks.push_back(c.Name()); });
-    form->RegisterMouseHandler("Pressed", [this](Control& c, MouseButton b, Shift s, int x, int y) {
+  }
+  // The handlers the layout rows carry.
+  NotifyEvent Clicked() {
+    return [this](Control& c) { clicks.push_back(c.Name()); };
+  }
+  MouseEvent Pressed() {
+    return [this](Control& c, MouseButton b, Shift s, int x, int y) {
       presses.push_back({c.Name(), b, s, x, y});
-    });
+    };
   }
   struct Press {
     std::string name;
@@ -92,16 +97,16 @@ TEST_F(FormTest, MouseGoesToTheGraphicControlUnderItWithItsShiftState) {
        .top = 0,
        .width = 200,
        .height = 120,
-       .onClick = "Clicked",
-       .onMouseDown = "Pressed"},
+       .onClick = Clicked(),
+       .onMouseDown = Pressed()},
       {.name = "Front",
        .create = Make<Label>,
        .left = 50,
        .top = 50,
        .width = 20,
        .height = 20,
-       .onClick = "Clicked",
-       .onMouseDown = "Pressed"},
+       .onClick = Clicked(),
+       .onMouseDown = Pressed()},
   };
   form->Build(layout);
   form->CreateForm();
@@ -136,21 +141,21 @@ TEST_F(FormTest, CheckBoxClicksOnEveryChangeAndRadioOnlyWhenNewlySelected) {
        .width = 100,
        .height = 17,
        .text = "Box",
-       .onClick = "Clicked"},
+       .onClick = Clicked()},
       {.name = "R1",
        .create = Make<RadioButton>,
        .left = 0,
        .top = 20,
        .width = 100,
        .height = 17,
-       .onClick = "Clicked"},
+       .onClick = Clicked()},
       {.name = "R2",
        .create = Make<RadioButton>,
        .left = 0,
        .top = 40,
        .width = 100,
        .height = 17,
-       .onClick = "Clicked"},
+       .onClick = Clicked()},
   };
   form->Build(layout);
   form->CreateForm();
@@ -180,7 +185,7 @@ TEST_F(FormTest, PageControlShowsOnlyTheActivePageWithoutAChangeEvent) {
        .top = 0,
        .width = 100,
        .height = 100,
-       .onChange = "Clicked"},
+       .setup = [this](Control& c) { static_cast<PageControl&>(c).OnChange = Clicked(); }},
       {.name = "Sheet1", .create = Make<TabSheet>, .parent = "Pages"},
       {.name = "Sheet2", .create = Make<TabSheet>, .parent = "Pages"},
   };
@@ -310,7 +315,7 @@ TEST_F(FormTest, ChildWindowsDestroyedWithTheirParentComeBackWithIt) {
        .width = 90,
        .height = 17,
        .text = "Box",
-       .onClick = "Clicked"},
+       .onClick = Clicked()},
       {.name = "Inner",
        .create = Make<Panel>,
        .parent = "Outer",

@@ -85,13 +85,18 @@ class BmpButtonTest : public testing::Test {
     form = std::make_unique<ui::Form>("ButtonForm");
     form->SetBounds(30, 30, 320, 240);
     form->SetColor(kFormColour);
-    form->RegisterHandler("Clicked", [this](Control& c) { clicks.push_back(c.Name()); });
-    // Like the main window's page switch: the pressed navigation button goes down.
-    form->RegisterMouseHandler("SelectPage", [this](Control& c, MouseButton, ui::Shift, int, int) {
+  }
+  // The handlers the layout rows carry.
+  ui::NotifyEvent Clicked() {
+    return [this](Control& c) { clicks.push_back(c.Name()); };
+  }
+  // Like the main window's page switch: the pressed navigation button goes down.
+  ui::MouseEvent SelectPage() {
+    return [this](Control& c, MouseButton, ui::Shift, int, int) {
       auto& b = static_cast<TBmpButton&>(c);
       pressSeen.push_back({c.Name(), b.Focused(), Face(b)});
       b.SetDown(true);
-    });
+    };
   }
 
   void Show(std::span<const ControlSpec> layout) {
@@ -114,8 +119,8 @@ class BmpButtonTest : public testing::Test {
                         .top = 10 + 30 * (i - 1),
                         .width = 142,
                         .height = 41,
-                        .onClick = "Clicked",
-                        .onMouseDown = "SelectPage",
+                        .onClick = Clicked(),
+                        .onMouseDown = SelectPage(),
                         .setup = [i](Control& c) {
                           auto& b = static_cast<TBmpButton&>(c);
                           b.SetPictures(Card(kUp), Card(kHot), Card(kDown), Card(kStayDown));
@@ -143,7 +148,7 @@ class BmpButtonTest : public testing::Test {
          .top = 40,
          .width = 120,
          .height = 35,
-         .onClick = "Clicked",
+         .onClick = Clicked(),
          .setup =
              [more](Control& c) {
                auto& b = static_cast<TBmpButton&>(c);
@@ -875,7 +880,7 @@ TEST_F(BmpButtonTest, OlivePixelsShowTheGradientOfAPanelParent) {
        .parent = "PicturePanel1",
        .left = 100,
        .top = 10,
-       .onClick = "Clicked",
+       .onClick = Clicked(),
        .setup =
            [&](Control& c) {
              static_cast<TBmpButton&>(c).SetPictures(up, LoadArtwork("ACT_OK_HOT"), down);
@@ -904,10 +909,10 @@ TEST(BmpButtonPageTest, NavigationActionAndGlyphButtonsOverTheBackground) {
   form.SetBounds(10, 10, 550, 374);
   form.SetColor(ui::clWhite);
   std::vector<std::string> pages;
-  form.RegisterMouseHandler("SelectPage", [&](Control& c, MouseButton, ui::Shift, int, int) {
+  const ui::MouseEvent selectPage = [&](Control& c, MouseButton, ui::Shift, int, int) {
     pages.push_back(c.Name());
     static_cast<TBmpButton&>(c).SetDown(true);
-  });
+  };
   auto nav = [](const char* stem, bool down) {
     return [stem, down](Control& c) {
       auto& b = static_cast<TBmpButton&>(c);
@@ -956,7 +961,7 @@ TEST(BmpButtonPageTest, NavigationActionAndGlyphButtonsOverTheBackground) {
        .top = 67,
        .width = 142,
        .height = 41,
-       .onMouseDown = "SelectPage",
+       .onMouseDown = selectPage,
        .setup = nav("NAV_NETWORK", true)},
       {.name = "But2",
        .create = Make<TBmpButton>,
@@ -964,7 +969,7 @@ TEST(BmpButtonPageTest, NavigationActionAndGlyphButtonsOverTheBackground) {
        .top = 129,
        .width = 142,
        .height = 41,
-       .onMouseDown = "SelectPage",
+       .onMouseDown = selectPage,
        .setup = nav("NAV_ERASER", false)},
       {.name = "But3",
        .create = Make<TBmpButton>,
@@ -972,7 +977,7 @@ TEST(BmpButtonPageTest, NavigationActionAndGlyphButtonsOverTheBackground) {
        .top = 192,
        .width = 142,
        .height = 41,
-       .onMouseDown = "SelectPage",
+       .onMouseDown = selectPage,
        .setup = nav("NAV_ENHANCE", false)},
       {.name = "But4",
        .create = Make<TBmpButton>,
@@ -980,7 +985,7 @@ TEST(BmpButtonPageTest, NavigationActionAndGlyphButtonsOverTheBackground) {
        .top = 255,
        .width = 142,
        .height = 41,
-       .onMouseDown = "SelectPage",
+       .onMouseDown = selectPage,
        .setup = nav("NAV_ABOUT", false)},
       // The page's bottom strip, and the four action buttons side by side above it.
       {.name = "PicturePanel1",
