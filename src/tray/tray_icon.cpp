@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
 #include "platform/startup_trace.h"

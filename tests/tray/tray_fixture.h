@@ -1,6 +1,6 @@
 #pragma once
 // Shared helpers of the tray tests: a record of the shell calls, the icon's
-// callback messages sent to the real handler window, and a menu that notes its
+// callback messages sent to the real message window, and a menu that notes its
 // popups and closes itself.
 #include <windows.h>
 

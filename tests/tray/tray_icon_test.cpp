@@ -258,7 +258,7 @@ TEST_F(TrayIconTest, IconsAndTimersShareOneWindowEachMessageToItsOwn) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-TEST_F(TrayIconTest, TheHandlerWindowNeitherClosesNorHoldsUpALogOff) {
+TEST_F(TrayIconTest, TheMessageWindowNeitherClosesNorHoldsUpALogOff) {
   TTrayIcon icon(nullptr, "Handler");
   int clicks = 0;
   icon.OnClick = [&](TTrayIcon&) { ++clicks; };
