@@ -195,7 +195,9 @@ std::optional<EraseFolder> EraseGuard::Open(const std::string& location) const {
   if (volumePath.empty() || volumePath == L"\\" || IsRootOf(path, facts) ||
       IsRootOf(FinalPathOf(folder), facts))
     return std::nullopt;
-  return EraseFolder{bare + L"\\", volumePath.back() == L'\\' ? volumePath : volumePath + L"\\"};
+  const std::wstring name = ObjectNameOf(folder);
+  if (name.empty()) return std::nullopt;
+  return EraseFolder{bare + L"\\", name.back() == L'\\' ? name : name + L"\\"};
 }
 
 }  // namespace velotune

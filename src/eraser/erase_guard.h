@@ -15,8 +15,8 @@ namespace velotune {
 
 // A location the guard allows, opened.
 struct EraseFolder {
-  std::wstring path;        // for the file calls: "\\?\...", ending with a backslash
-  std::wstring volumePath;  // as the file system names it below its volume's root, ditto
+  std::wstring path;  // for the file calls: "\\?\...", ending with a backslash
+  std::wstring name;  // its object name (ObjectNameOf), ditto
 };
 
 class EraseGuard {

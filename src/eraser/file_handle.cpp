@@ -1,5 +1,7 @@
 #include "eraser/file_handle.h"
 
+#include <winternl.h>
+
 #include <vector>
 
 namespace velotune {
@@ -38,23 +40,40 @@ std::wstring_view NameIn(const std::vector<BYTE>& buffer) {
   return std::wstring_view(info->FileName, info->FileNameLength / sizeof(wchar_t));
 }
 
-}  // namespace
+constexpr auto kObjectNameInformation = static_cast<OBJECT_INFORMATION_CLASS>(1);
 
-std::wstring VolumePathOf(HANDLE file) {
+// As ReadVolumePath, for the object's name.
+bool ReadObjectName(HANDLE file, std::vector<BYTE>& buffer, size_t chars) {
+  buffer.resize(sizeof(UNICODE_STRING) + chars * sizeof(wchar_t));
+  ULONG got = 0;
+  return NT_SUCCESS(NtQueryObject(file, kObjectNameInformation, buffer.data(),
+                                  static_cast<ULONG>(buffer.size()), &got));
+}
+
+std::wstring_view ObjectNameIn(const std::vector<BYTE>& buffer) {
+  const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+  return std::wstring_view(name->Buffer, name->Length / sizeof(wchar_t));
+}
+
+// Either name, in a buffer grown until it fits.
+std::wstring NameOf(HANDLE file, bool (*read)(HANDLE, std::vector<BYTE>&, size_t),
+                    std::wstring_view (*name)(const std::vector<BYTE>&)) {
   std::vector<BYTE> buffer;
   for (size_t chars = MAX_PATH; chars <= 32768; chars *= 4)
-    if (ReadVolumePath(file, buffer, chars)) return std::wstring(NameIn(buffer));
+    if (read(file, buffer, chars)) return std::wstring(name(buffer));
   return std::wstring();
 }
 
+}  // namespace
+
+std::wstring VolumePathOf(HANDLE file) { return NameOf(file, ReadVolumePath, NameIn); }
+
+std::wstring ObjectNameOf(HANDLE file) { return NameOf(file, ReadObjectName, ObjectNameIn); }
+
 bool IsItself(HANDLE file, const std::wstring& expected) {
-  FILE_ATTRIBUTE_TAG_INFO tag;
-  if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag) ||
-      (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return false;
   // Room for the expected name only: a longer one is another file anyway.
-  static std::vector<BYTE> buffer;
-  return ReadVolumePath(file, buffer, expected.size() + 1) && NameIn(buffer) == expected;
+  std::vector<BYTE> buffer;
+  return ReadObjectName(file, buffer, expected.size() + 1) && ObjectNameIn(buffer) == expected;
 }
 
 bool DeleteOnClose(HANDLE file) {

@@ -39,9 +39,16 @@ bool ReadFacts(HANDLE file, EntryFacts& facts);
 // call stops at about 264 characters).
 std::wstring VolumePathOf(HANDLE file);
 
+// The name of the opened object with its volume, as Windows gives it
+// ("\Device\HarddiskVolume3\users\x\a.txt") or Wine ("\??\C:\users\x\a.txt",
+// naming a link's target, at any depth). One request to the Wine server where
+// VolumePathOf takes two; empty on failure.
+std::wstring ObjectNameOf(HANDLE file);
+
 // True when the handle is the entry the caller expects, `expected` being its
-// path below the volume's root: not a link, and not some other file a link
-// led to.
+// object name: not some other file a link led to. The caller lists the entry
+// first and leaves links alone; one put in its place after that is opened as
+// itself on Windows, so at worst the link itself goes, never its target.
 bool IsItself(HANDLE file, const std::wstring& expected);
 
 // Marks an opened entry for deletion when its handle closes; a folder must be

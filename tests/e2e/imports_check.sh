@@ -2,7 +2,7 @@
 # The program must import nothing but Windows system DLLs.
 set -euo pipefail
 exe=$1
-allowed='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msimg32|msvcrt|ole32|oleaut32|shell32|shlwapi|user32|uxtheme|version|winmm)\.dll$'
+allowed='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msimg32|msvcrt|ntdll|ole32|oleaut32|shell32|shlwapi|user32|uxtheme|version|winmm)\.dll$'
 status=0
 while read -r dll; do
   if [[ ! "${dll,,}" =~ $allowed ]]; then

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "support/seam_recorder.h"
 #include "support/temp_folder.h"
@@ -99,6 +100,15 @@ const std::string kCyrillic = "\xD0\xBA\xD1\x8D\xD1\x88";                       
 const std::string kCjk = "\xE7\xBC\x93\xE5\xAD\x98\\\xE6\x96\x87\xE4\xBB\xB6";  // 缓存\文件
 const std::string kEmoji = "\xF0\x9F\x8D\xAA.dat";                              // cookie emoji
 
+constexpr int kCacheEntries = 90;
+constexpr int kLinkedEntries[] = {0, 41, 89};
+
+std::string CacheEntry(int i) {
+  char name[24];
+  std::snprintf(name, sizeof name, "%08X%08X", i * 2654435761u, i);
+  return name;
+}
+
 std::string DeepFolder() {
   std::string deep;
   for (int i = 0; i < 12; ++i) deep += "folder-number-" + std::to_string(i) + "-of-a-deep-cache\\";
@@ -138,6 +148,12 @@ class HostileTree : public RemovalTest {
     ASSERT_TRUE(dir.MakeFileLink(top + "\\" + kCyrillic + "\\file-link.txt", "outside-file.txt"));
     ASSERT_TRUE(dir.MakeFileLink(top + "\\deep-link\\" + DeepFolder() + "link.txt",
                                  "outside\\precious.txt"));
+    // A cache folder as browsers fill them, big enough to be shared out
+    // among several deleting threads, with links among its entries.
+    for (int i = 0; i < kCacheEntries; ++i) dir.MakeFile(top + "\\entries\\" + CacheEntry(i));
+    for (int i : kLinkedEntries)
+      ASSERT_TRUE(
+          dir.MakeFileLink(top + "\\entries\\" + CacheEntry(i) + "-link", "outside\\precious.txt"));
   }
   void ExpectOnlySurvivors(const std::string& top) {
     EXPECT_FALSE(dir.Exists(deepFile));
@@ -151,6 +167,8 @@ class HostileTree : public RemovalTest {
     for (size_t from = 0, to; (to = deep.find('\\', from)) != std::string::npos; from = to + 1)
       expected.push_back(sofar += "\\" + deep.substr(from, to - from));
     expected.push_back(sofar + "\\link.txt");
+    expected.push_back("entries");
+    for (int i : kLinkedEntries) expected.push_back("entries\\" + CacheEntry(i) + "-link");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(test::TreeBelow(dir / top), expected);
     for (const char* canary : {"outside\\precious.txt", "outside\\nested\\more.txt",
