@@ -48,7 +48,7 @@ DWORD WINAPI DeleteFromBatchThread(void* batch) {
 }
 
 // Each deletion mostly waits on the file system (under Wine on its server,
-// which takes four requests per file), so a few at once finish far sooner.
+// which takes four requests per file), so a few at once finish sooner.
 constexpr size_t kHelpers = 2;
 constexpr size_t kFilesPerHelper = 16;  // fewer do not pay for starting a thread
 
