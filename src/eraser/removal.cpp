@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <vector>
@@ -42,30 +43,29 @@ void DeleteFromBatch(FileBatch& batch) noexcept {
   }
 }
 
-DWORD WINAPI DeleteFromBatchThread(void* batch) {
+void CALLBACK DeleteFromBatchWork(PTP_CALLBACK_INSTANCE, void* batch, PTP_WORK) {
   DeleteFromBatch(*static_cast<FileBatch*>(batch));
-  return 0;
 }
 
 // Each deletion mostly waits on the file system (under Wine on its server,
-// which takes four requests per file), so a few at once finish sooner.
+// which takes four requests per file), so a few at once finish sooner. The
+// helpers come from the process's thread pool, which keeps its threads from
+// one folder to the next.
 constexpr size_t kHelpers = 2;
-constexpr size_t kFilesPerHelper = 16;  // fewer do not pay for starting a thread
+constexpr size_t kFilesPerHelper = 16;  // fewer are not worth handing out
 
 void DeleteFiles(const std::wstring& path, const std::wstring& expected,
                  const std::vector<std::wstring>& names) {
   FileBatch batch{path, expected, names};
-  HANDLE helpers[kHelpers];
-  DWORD started = 0;
-  while (started < kHelpers && names.size() >= (started + 1) * kFilesPerHelper) {
-    helpers[started] = CreateThread(nullptr, 64 * 1024, DeleteFromBatchThread, &batch,
-                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!helpers[started]) break;
-    ++started;
-  }
+  const size_t helpers = std::min(kHelpers, names.size() / kFilesPerHelper);
+  PTP_WORK work = helpers ? CreateThreadpoolWork(DeleteFromBatchWork, &batch, nullptr) : nullptr;
+  if (work)
+    for (size_t i = 0; i < helpers; ++i) SubmitThreadpoolWork(work);
   DeleteFromBatch(batch);
-  if (started) WaitForMultipleObjects(started, helpers, TRUE, INFINITE);
-  for (DWORD i = 0; i < started; ++i) CloseHandle(helpers[i]);
+  if (work) {
+    WaitForThreadpoolWorkCallbacks(work, FALSE);
+    CloseThreadpoolWork(work);
+  }
 }
 
 // One folder of either routine; `removeFolders` is false for the .arl mask.
