@@ -83,26 +83,30 @@ std::wstring GrowingBuffer(size_t first, Fill fill) {
   return std::wstring();
 }
 
+// The path of a shell item list, freed here. The Ex form takes a buffer of
+// any size: a profile may lie deeper than MAX_PATH. ILFree rather than
+// CoTaskMemFree, so that ole32 is not loaded with the program.
+std::string PathOfItems(LPITEMIDLIST items) {
+  std::wstring path(32768, L'\0');
+  const BOOL ok =
+      SHGetPathFromIDListEx(items, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
+  ILFree(items);
+  return ok ? Narrow(path.c_str()) : std::string();
+}
+
 }  // namespace
 
 std::string SpecialFolderPath(int csidl) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items) return std::string();
-  // The Ex form takes a buffer of any size: a profile may lie deeper than MAX_PATH.
-  std::wstring path(32768, L'\0');
-  const BOOL ok =
-      SHGetPathFromIDListEx(items, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT);
-  CoTaskMemFree(items);
-  return ok ? Narrow(path.c_str()) : std::string();
+  return PathOfItems(items);
 }
 
 std::string KnownFolderPath(REFKNOWNFOLDERID id) {
-  PWSTR path = nullptr;
-  std::string result;
-  if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
-    result = Narrow(path);
-  CoTaskMemFree(path);
-  return result;
+  PIDLIST_ABSOLUTE items = nullptr;
+  if (FAILED(SHGetKnownFolderIDList(id, KF_FLAG_DONT_VERIFY, nullptr, &items)) || !items)
+    return std::string();
+  return PathOfItems(items);
 }
 
 std::string PickFirefoxProfile(const std::vector<std::string>& folders,

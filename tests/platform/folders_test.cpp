@@ -87,6 +87,13 @@ TEST(SpecialFolder, AppDataResolvesWithoutTrailingBackslash) {
   EXPECT_EQ(SpecialFolderPath(0x7FFF), "");  // no such folder
 }
 
+TEST(KnownFolder, DownloadsLiesInTheProfile) {
+  const std::string profile = SpecialFolderPath(CSIDL_PROFILE);
+  ASSERT_FALSE(profile.empty());
+  EXPECT_EQ(KnownFolderPath(FOLDERID_Downloads), profile + "\\Downloads");
+  EXPECT_EQ(KnownFolderPath(GUID{}), "");  // no such folder
+}
+
 TEST(FileExistsTest, OnlyFilesCount) {
   TempFolder dir;
   dir.MakeFile("license.txt");
