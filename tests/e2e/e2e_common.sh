@@ -64,7 +64,15 @@ stop_all() {
 
 main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
 any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
-shown() { [[ -n "$(main_window)" ]]; }
+# On a busy machine a window can be made some time before it shows: wait
+# for it. A hidden start is judged at once, after wait_started's pause.
+shown() {
+  for _ in $(seq 1 50); do
+    [[ -n "$(main_window)" ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 hidden() { [[ -z "$(main_window)" && -n "$(any_window)" ]]; }
 
 # Copies of the program in this prefix only: other Wine prefixes on the
