@@ -62,17 +62,23 @@ stop_all() {
   wineserver -w 2>/dev/null
 }
 
-main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
-any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
-# On a busy machine a window can be made some time before it shows: wait
-# for it. A hidden start is judged at once, after wait_started's pause.
-shown() {
-  for _ in $(seq 1 50); do
-    [[ -n "$(main_window)" ]] && return 0
+# True as soon as the command is, polled every 0.1 s for at most that many tries.
+within() {  # tries command...
+  local tries=$1
+  shift
+  for _ in $(seq 1 "$tries"); do
+    "$@" && return 0
     sleep 0.1
   done
   return 1
 }
+
+main_window() { xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n 1; }
+any_window() { xdotool search --name '^Form1$' 2>/dev/null | head -n 1; }
+has_window() { [[ -n "$($1)" ]]; }
+# On a busy machine a window can be made some time before it shows: wait
+# for it. A hidden start is judged at once, after wait_started's pause.
+shown() { within 50 has_window main_window; }
 hidden() { [[ -z "$(main_window)" && -n "$(any_window)" ]]; }
 
 # Copies of the program in this prefix only: other Wine prefixes on the
@@ -87,13 +93,7 @@ our_pids() {
 }
 
 # Waits until the program has made its main window (shown or not).
-wait_started() {
-  for _ in $(seq 1 100); do
-    [[ -n "$(any_window)" ]] && { sleep 0.7; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
+wait_started() { within 100 has_window any_window && sleep 0.7; }
 
 start() {
   stop_all
@@ -104,13 +104,8 @@ start() {
 X0=237 Y0=197  # the main window's place on the 1024 x 768 screen
 poke="$build/e2e/tray_poke.exe"
 
-gone() {
-  for _ in $(seq 1 50); do
-    [[ -z "$(our_pids)" ]] && return 0
-    sleep 0.1
-  done
-  return 1
-}
+no_copies() { [[ -z "$(our_pids)" ]]; }
+gone() { within 50 no_copies; }
 
 click() {  # screen x y
   xdotool mousemove "$1" "$2"
