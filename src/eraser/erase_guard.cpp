@@ -74,12 +74,9 @@ std::optional<EntryFacts> TargetFactsOf(const std::wstring& path) {
 }
 
 std::wstring FinalPathOf(HANDLE file) {
-  std::wstring path(MAX_PATH * 2, L'\0');
-  const DWORD got = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
-                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (got == 0 || got >= path.size()) return std::wstring();
-  path.resize(got);
-  return path;
+  return GrowingBuffer(MAX_PATH + 1, [file](wchar_t* buffer, DWORD size) {
+    return GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  });
 }
 
 // True when `facts` are those of the root that `path` lies on.

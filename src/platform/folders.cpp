@@ -66,23 +66,6 @@ std::string ReadWholeFile(const std::string& path) {
   return text;
 }
 
-// Calls `fill` with a buffer of growing size until the text fits; `fill`
-// gives the length written, or the size it needs when that is larger.
-template <typename Fill>
-std::wstring GrowingBuffer(size_t first, Fill fill) {
-  std::wstring buffer(first, L'\0');
-  for (int tries = 0; tries < 8; ++tries) {
-    const DWORD got = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (got == 0) return std::wstring();
-    if (got < buffer.size()) {
-      buffer.resize(got);
-      return buffer;
-    }
-    buffer.resize(std::max<size_t>(got + 1, buffer.size() * 2));
-  }
-  return std::wstring();
-}
-
 // The path of a shell item list, freed here. The Ex form takes a buffer of
 // any size: a profile may lie deeper than MAX_PATH. ILFree rather than
 // CoTaskMemFree, so that ole32 is not loaded with the program.

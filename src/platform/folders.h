@@ -5,10 +5,28 @@
 #include <shtypes.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace velotune {
+
+// Calls `fill` with a buffer of growing size until the text fits; `fill`
+// gives the length written, or the size it needs when that is larger.
+template <typename Fill>
+std::wstring GrowingBuffer(size_t first, Fill fill) {
+  std::wstring buffer(first, L'\0');
+  for (int tries = 0; tries < 8; ++tries) {
+    const DWORD got = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (got == 0) return std::wstring();
+    if (got < buffer.size()) {
+      buffer.resize(got);
+      return buffer;
+    }
+    buffer.resize(std::max<size_t>(got + 1, buffer.size() * 2));
+  }
+  return std::wstring();
+}
 
 // The shell's folder for a CSIDL number, without a trailing backslash; empty
 // when the shell cannot resolve it.
