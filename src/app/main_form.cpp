@@ -258,6 +258,7 @@ void TForm1::BuildTray() {
   if (icon) DestroyIcon(icon);
   tray_->SetHint("Velotune");
   tray_->SetIconVisible(true);
+  tray_->SetDeferShellUntilShown(true);
   tray_->SetPopupMenu(popup_.get());
   tray_->SetMinimizeToTray(true);
   tray_->OnStartup = [this](TTrayIcon&, bool& showMainForm) {

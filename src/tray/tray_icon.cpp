@@ -118,6 +118,7 @@ TTrayIcon::TTrayIcon(ui::Form* owner, std::string name)
 }
 
 TTrayIcon::~TTrayIcon() {
+  *alive_ = false;
   loading_ = false;
   SetIconVisible(false);
   previewing_ = false;
@@ -142,15 +143,30 @@ void TTrayIcon::Loaded() {
       HideMainWindow();
     }
   }
+  auto* app = ui::Application::Instance();
+  const bool defer = deferShell_ && app && app->MainForm() && app->ShowMainForm();
+  if (!defer) ShowOrRemoveInShell();
+  SetCycleIcons(cycleIcons_);
+  SetWantEnterExitEvents(wantEnterExit_);
+  data_.uVersion = version_ == 1 ? NOTIFYICON_VERSION : 0;
+  if (!defer) {
+    Notify(NIM_SETVERSION);
+    return;
+  }
+  // Posted work runs from the message loop, after the window's first paint.
+  app->Post([this, alive = alive_] {
+    if (!*alive) return;
+    ShowOrRemoveInShell();
+    Notify(NIM_SETVERSION);
+  });
+}
+
+void TTrayIcon::ShowOrRemoveInShell() {
   UpdateIcon();
   if (iconVisible_)
     AddIcon();
   else
     RemoveIcon();
-  SetCycleIcons(cycleIcons_);
-  SetWantEnterExitEvents(wantEnterExit_);
-  data_.uVersion = version_ == 1 ? NOTIFYICON_VERSION : 0;
-  Notify(NIM_SETVERSION);
 }
 
 // --- properties ------------------------------------------------------------

@@ -103,6 +103,11 @@ class TTrayIcon : public ui::Component {
   // 0: classic shell behaviour; 1: the newer one. Applied by Loaded.
   int BehaviourVersion() const { return version_; }
   void SetBehaviourVersion(int version) { version_ = version == 1 ? 1 : 0; }
+  // When on and the main window is to be shown, Loaded leaves its calls to the
+  // shell until the window has been shown and painted: each is a round trip
+  // to the shell, and the window is what the user waits for.
+  bool DeferShellUntilShown() const { return deferShell_; }
+  void SetDeferShellUntilShown(bool on) { deferShell_ = on; }
 
   // Events.
   TNotifyEvent OnClick;
@@ -153,6 +158,8 @@ class TTrayIcon : public ui::Component {
  private:
   static UINT NewIdentity();
   bool Notify(DWORD message);
+  // Loaded's update, then the add or the remove.
+  void ShowOrRemoveInShell();
   void RefreshData();
   void ReplaceIcon(HICON icon);
   void TrayMessage(LPARAM message);
@@ -190,6 +197,9 @@ class TTrayIcon : public ui::Component {
   bool leftPopup_ = false;
   bool wantEnterExit_ = false;
   bool minimizeToTray_ = false;
+  bool deferShell_ = false;
+  // Cleared by the destructor, so that a deferred introduction outliving the icon does nothing.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
   bool clickStarted_ = false;
   bool clickReady_ = false;

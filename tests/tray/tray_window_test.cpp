@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,55 @@ TEST_F(StartupTest, TheProgramDecidesWhileTheWindowLoadsAndTheIconIsThereBeforeF
     EXPECT_EQ(program.startups, 1);
     app->SetShowMainForm(true);
   }
+}
+
+// Reports when it is painted.
+class PaintProbe : public ui::GraphicControl {
+ public:
+  explicit PaintProbe(std::function<void()> painted)
+      : ui::GraphicControl("Probe"), painted_(std::move(painted)) {}
+  void Paint(HDC) override { painted_(); }
+
+ private:
+  std::function<void()> painted_;
+};
+
+// Deferred, the shell hears of the icon only once the shown window has
+// painted, in the usual order; a hidden start, with no window to wait for, and
+// an icon gone before the loop runs behave as if nothing were deferred.
+TEST_F(StartupTest, DeferredShellCallsWaitForTheShownWindowsPaint) {
+  const std::vector<DWORD> introduction{NIM_MODIFY, NIM_ADD, NIM_SETVERSION};
+  for (bool shown : {true, false}) {
+    SCOPED_TRACE(shown ? "shown" : "hidden");
+    test::ProgramTray program;
+    program.startShown = shown;
+    program.tray->SetDeferShellUntilShown(true);
+    bool paintedBeforeShell = false;
+    PaintProbe probe([&] { paintedBeforeShell = shell.Messages().empty(); });
+    probe.SetParent(program.form.get());
+    probe.SetBounds(0, 0, 20, 20);
+    shell.Clear();
+    program.form->CreateForm();
+    EXPECT_EQ(program.iconInShellAtCreate, !shown);
+    EXPECT_EQ(shell.Messages().empty(), shown);
+    if (shown) {
+      program.form->Show();
+      EXPECT_TRUE(paintedBeforeShell);
+      EXPECT_TRUE(shell.Messages().empty());
+    }
+    Pump();
+    EXPECT_EQ(shell.Messages(), introduction);
+    EXPECT_TRUE(IconInShell(*program.tray));
+    app->SetShowMainForm(true);
+  }
+  auto gone = std::make_unique<test::ProgramTray>();
+  gone->tray->SetDeferShellUntilShown(true);
+  gone->form->CreateForm();
+  gone->form->Show();
+  shell.Clear();
+  gone.reset();  // the icon goes before the loop runs
+  Pump();
+  EXPECT_EQ(shell.Messages(), (std::vector<DWORD>{NIM_DELETE}));
 }
 
 // Icon and tip set while the window's layout loads are stored, not sent: no
