@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Launch-to-visible time of velotune.exe against a minimal Win32 window of the
-# same size and place, both started the same way under the same Wine, in one
-# prefix and on one display, alternating which goes first. Then where the
+# same size and place, and against that window with a native version 6
+# control on it (the floor for any program with such controls), all started
+# the same way under the same Wine, in one prefix and on one display, taking
+# turns at going first. Then where the
 # program's start-up time goes (its own phase trace), the CPU it uses in 10 s
 # hidden in the tray ("-s"), and the memory of both once started.
 # Usage: bash bench/startup_bench.sh [rounds]   (default 7)
@@ -40,9 +42,11 @@ session="$build/bench/session.exe"
 # The programs run from the scratch folder, as copies, so nothing beside the
 # build's own exe changes.
 cp "${VELOTUNE_BENCH_EXE:-$build/velotune.exe}" "$scratch/velotune.exe"
-cp "$build/bench/minimal_window.exe" "$scratch/"
-declare -A title=([velotune]=Form1 [minimal]=Minimal)
-declare -A exe=([velotune]="$scratch/velotune.exe" [minimal]="$scratch/minimal_window.exe")
+cp "$build/bench/minimal_window.exe" "$build/bench/native_window.exe" "$scratch/"
+programs=(velotune minimal native)
+declare -A title=([velotune]=Form1 [minimal]=Minimal [native]=Native)
+declare -A exe=([velotune]="$scratch/velotune.exe" [minimal]="$scratch/minimal_window.exe"
+  [native]="$scratch/native_window.exe")
 
 # One server, desktop and set of services for the whole run, as on a desktop
 # where the shell is always there: a program of the session stays running.
@@ -87,31 +91,33 @@ median() {
 }
 
 # The first start of each pays for loading Wine's libraries from disk.
-run velotune warm
-run minimal warm
+for p in "${programs[@]}"; do run "$p" warm; done
+# Each round starts with the next program, so none is always first.
 for ((r = 0; r < rounds; ++r)); do
-  if ((r % 2 == 0)); then
-    run velotune "$r"
-    run minimal "$r"
-  else
-    run minimal "$r"
-    run velotune "$r"
-  fi
+  for ((i = 0; i < ${#programs[@]}; ++i)); do
+    run "${programs[(i + r) % ${#programs[@]}]}" "$r"
+  done
 done
 
 echo "rounds: $rounds (launch through wine to the window's final picture; one Wine server)"
-for p in velotune minimal; do
+for p in "${programs[@]}"; do
   printf '%-9s visible median %6.1f ms   mapped median %6.1f ms   runs: %s\n' "$p" \
     "$(median <<<"${visible[$p]}")" "$(median <<<"${mapped[$p]}")" "${visible[$p]}"
 done
-v=$(median <<<"${visible[velotune]}")
-m=$(median <<<"${visible[minimal]}")
-paired=$(for ((r = 0; r < rounds; ++r)); do
-  awk -v a="${round_visible[velotune,$r]}" -v b="${round_visible[minimal,$r]}" \
-    'BEGIN { printf "%.2f ", a / b }'
-done)
-awk -v a="$v" -v b="$m" 'BEGIN { printf "velotune / minimal: %.2f (medians)\n", a / b }'
-printf 'velotune / minimal per round: median %.2f   rounds: %s\n' "$(median <<<"$paired")" "$paired"
+compare() {  # program yardstick
+  local paired
+  paired=$(for ((r = 0; r < rounds; ++r)); do
+    awk -v a="${round_visible[$1,$r]}" -v b="${round_visible[$2,$r]}" \
+      'BEGIN { printf "%.2f ", a / b }'
+  done)
+  awk -v a="$(median <<<"${visible[$1]}")" -v b="$(median <<<"${visible[$2]}")" -v p="$1" \
+    -v y="$2" 'BEGIN { printf "%s / %s: %.2f (medians)", p, y, a / b }'
+  printf '   per round: median %.2f   rounds: %s\n' "$(median <<<"$paired")" "$paired"
+}
+compare velotune minimal
+# What no program with native version 6 controls can avoid, and what is the program's own.
+compare native minimal
+compare velotune native
 
 # Where the time goes: the program's own trace, in separate runs so that the
 # timed ones above carry no trace at all.
@@ -129,8 +135,8 @@ for name in loader application controls resources decoding tray outline registry
   printf '  %-12s %7.2f\n' "$name" "$(median <<<"${phase_runs[$name]}")"
 done
 
-printf 'memory after start (VmRSS median): velotune %d KB, minimal %d KB\n' \
-  "$(median <<<"${rss[velotune]}")" "$(median <<<"${rss[minimal]}")"
+printf 'memory after start (VmRSS median): velotune %d KB, minimal %d KB, native %d KB\n' \
+  "$(median <<<"${rss[velotune]}")" "$(median <<<"${rss[minimal]}")" "$(median <<<"${rss[native]}")"
 
 # Hidden in the tray, the program should use no CPU at all.
 out=$(python3 "$watch" idle Form1 10 -- wine "${exe[velotune]}" -s)
