@@ -82,8 +82,8 @@ class PaintProbe : public ui::GraphicControl {
 };
 
 // Deferred, the shell hears of the icon only once the shown window has
-// painted, in the usual order; a hidden start, with no window to wait for, and
-// an icon gone before the loop runs behave as if nothing were deferred.
+// painted, in the usual order; a hidden start, with no window to wait for,
+// is not deferred; an icon destroyed before the loop runs leaves no call behind.
 TEST_F(StartupTest, DeferredShellCallsWaitForTheShownWindowsPaint) {
   const std::vector<DWORD> introduction{NIM_MODIFY, NIM_ADD, NIM_SETVERSION};
   for (bool shown : {true, false}) {
