@@ -3,9 +3,9 @@
 # same size and place, and against that window with a native version 6
 # control on it (the floor for any program with such controls), all started
 # the same way under the same Wine, in one prefix and on one display, taking
-# turns at going first. Then where the
-# program's start-up time goes (its own phase trace), the CPU it uses in 10 s
-# hidden in the tray ("-s"), and the memory of both once started.
+# turns at going first. Then where the program's start-up time goes (its own
+# phase trace), the CPU it uses in 10 s hidden in the tray ("-s"), and the
+# memory of each once started.
 # Usage: bash bench/startup_bench.sh [rounds]   (default 7)
 # VELOTUNE_BENCH_EXE=path measures that velotune.exe instead of the build's
 # (another version, to compare).
