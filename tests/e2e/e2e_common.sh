@@ -114,12 +114,35 @@ click() {  # screen x y
   sleep 0.5
 }
 
-reg_value() {  # key value -> the data as reg prints it
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v v="$2" '
+# reg query, told apart: 0 with the output, 1 when reg says the key or value
+# does not exist, 2 when reg failed some other way. That last one is retried:
+# under load a Wine process now and then ends without a word, and a check of
+# absence must not take that for "absent".
+reg_query() {
+  local out try
+  for try in 1 2 3; do
+    out=$(wine reg query "$@" 2>&1)
+    if [[ $? -eq 0 && $out == *HKEY_* ]]; then
+      printf '%s\n' "${out//$'\r'/}"
+      return 0
+    fi
+    [[ $out == *"Unable to find"* ]] && return 1
+    echo "        reg query $* failed (try $try): '${out//$'\r'/}'" >&2
+    sleep 1
+  done
+  return 2
+}
+reg_value() {  # key value -> the data as reg prints it; exit code as reg_query's
+  local out
+  out=$(reg_query "$1" /v "$2") || return
+  awk -v v="$2" '
     { line = $0; sub(/^ +/, "", line) }
     index(line, v) == 1 { n = split(line, f, /    /); print f[n]; found = 1 }
-    END { if (!found) exit 1 }'
+    END { if (!found) exit 2 }' <<<"$out"
 }
+no_value() { reg_value "$1" "$2" >/dev/null; [[ $? -eq 1 ]]; }
+no_key() { reg_query "$1" >/dev/null; [[ $? -eq 1 ]]; }
+key_exists() { reg_query "$1" >/dev/null; }
 value_is() {
   local got
   got=$(reg_value "$1" "$2")

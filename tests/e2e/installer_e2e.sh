@@ -73,13 +73,13 @@ fails() {
   local code=$?
   [[ $code -ne 0 ]] || { echo "        exit code 0"; return 1; }
 }
-no_value() { ! reg_value "$1" "$2" >/dev/null; }
-no_key() { ! wine reg query "$1" >/dev/null 2>&1; }
-key_exists() { wine reg query "$1" >/dev/null 2>&1; }
-# Entries named Velotune in Apps & Features, in the given registry view.
+# Entries named Velotune in Apps & Features, in the given registry view; -1
+# when reg could not tell.
 entries() {
-  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$@" 2>/dev/null |
-    tr -d '\r' | grep -c '^ *DisplayName    REG_SZ    Velotune$'
+  local out
+  out=$(reg_query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$@")
+  (($? <= 1)) || { echo -1; return; }
+  grep -c '^ *DisplayName    REG_SZ    Velotune$' <<<"$out"
 }
 same_as_built() {  # folder (Windows path): the shipped files, byte for byte
   local f

@@ -238,8 +238,7 @@ for kept in "$ff/bookmarks.html" "$appdata/Mozilla/canary.txt" "$scratch/canary.
   "$scratch/opera/opera.ini" "$scratch/aol/keep.txt" "$scratch/ie/Cookies"; do
   check "kept: ${kept#"$WINEPREFIX/"}" test -e "$kept"
 done
-check "the typed addresses are gone" \
-  bash -c "! wine reg query 'HKCU\\Software\\Microsoft\\Internet Explorer\\TypedURLs' >/dev/null 2>&1"
+check "the typed addresses are gone" no_key 'HKCU\Software\Microsoft\Internet Explorer\TypedURLs'
 
 check "Quick Jump 3 shows the window" menu_until "q 3" shown
 shot header-3 $((X0 + 371)) $((Y0 + 34)) 173 19
