@@ -267,6 +267,11 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       if (Subclassed()) break;
       return 1;  // everything is painted in WM_PAINT, off screen
+    case WM_NCPAINT:
+      // A window without a frame has nothing to paint there, and the default
+      // handling still takes a device context for each window as it shows.
+      if (!HasFrame()) return 0;
+      break;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && !Subclassed()) {
         POINT p;
@@ -437,6 +442,12 @@ Control* WinControl::GraphicChildAt(int x, int y) const {
     if (PtInRect(&r, p)) return c;
   }
   return nullptr;
+}
+
+bool WinControl::HasFrame() const {
+  RECT window, client;
+  if (!GetWindowRect(Handle(), &window) || !GetClientRect(Handle(), &client)) return true;
+  return window.right - window.left != client.right || window.bottom - window.top != client.bottom;
 }
 
 void WinControl::HandlePaint() {

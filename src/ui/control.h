@@ -212,6 +212,7 @@ class WinControl : public Control, public BoundWindow {
   void RemoveChild(Control* child);
   bool HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam);
   void HandlePaint();
+  bool HasFrame() const;  // anything outside the client area
 
   bool handleDeferred_ = false;
   std::vector<Control*> children_;

@@ -89,6 +89,46 @@ TEST_F(FormTest, BuildsFromLayoutAndPaintsGraphicChildrenOnTheirParent) {
   EXPECT_EQ(form->Get<Label>("Label1").Font().face, "Arial");
 }
 
+// Windows without a frame skip the frame painting; one with a border keeps it.
+struct BorderedPanel : Panel {
+  using Panel::Panel;
+  void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override {
+    Panel::CreateParams(style, exStyle, className);
+    style |= WS_BORDER;
+  }
+};
+
+TEST_F(FormTest, OnlyWindowsWithAFrameGetItPainted) {
+  const ControlSpec layout[] = {
+      {.name = "Bordered",
+       .create = Make<BorderedPanel>,
+       .left = 20,
+       .top = 20,
+       .width = 60,
+       .height = 40,
+       .color = Rgb(0, 0, 255)},
+      {.name = "Plain",
+       .create = Make<Panel>,
+       .left = 110,
+       .top = 20,
+       .width = 60,
+       .height = 40,
+       .color = Rgb(255, 0, 0)},
+  };
+  form->Build(layout);
+  form->CreateForm();
+  form->Show();
+  auto pixels = CaptureClient(form->Handle());
+  const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
+  ASSERT_NE(frame, RGB(0, 0, 255));
+  for (const POINT p : {POINT{20, 20}, POINT{79, 59}, POINT{50, 20}, POINT{20, 40}})
+    EXPECT_EQ(pixels->PixelRgb(p.x, p.y), frame) << p.x << "," << p.y;
+  EXPECT_EQ(pixels->PixelRgb(21, 21), RGB(0, 0, 255));
+  EXPECT_EQ(pixels->PixelRgb(110, 20), RGB(255, 0, 0));
+  EXPECT_EQ(pixels->PixelRgb(169, 59), RGB(255, 0, 0));
+  EXPECT_EQ(pixels->PixelRgb(100, 40), RGB(255, 255, 255));
+}
+
 TEST_F(FormTest, MouseGoesToTheGraphicControlUnderItWithItsShiftState) {
   const ControlSpec layout[] = {
       {.name = "Back",
