@@ -413,6 +413,40 @@ TEST(PictureTest, DeferredPixelsAreMadeOnceOnFirstUse) {
   EXPECT_EQ(made, 1);
 }
 
+// Opaque pictures are copied straight from their pixels, blended ones through
+// a bitmap: both land where the DC's origin and clipping put them, rows from the top.
+TEST(PictureTest, OpaqueAndBlendedPicturesLandInTheSamePlace) {
+  const std::vector<uint32_t> pixels = {0xFF102030u, 0xFF405060u, 0xFF708090u,
+                                        0xFFA0B0C0u, 0xFFD0E0F0u, 0xFF010203u};
+  std::vector<uint32_t> withAlpha = pixels;
+  withAlpha[5] = 0x00FFFFFFu;  // one clear pixel makes it a blended picture
+  const Picture opaque = Picture::FromPixels(3, 2, pixels);
+  const Picture blended = Picture::FromPixels(3, 2, withAlpha);
+  ASSERT_FALSE(opaque.HasAlpha());
+  ASSERT_TRUE(blended.HasAlpha());
+  for (const Picture* picture : {&opaque, &blended}) {
+    Surface surface(6, 5);
+    const RECT all = {0, 0, 6, 5};
+    UniqueBrush grey(CreateSolidBrush(RGB(7, 7, 7)));
+    FillRect(surface.dc(), &all, grey);
+    SetViewportOrgEx(surface.dc(), 1, 2, nullptr);
+    IntersectClipRect(surface.dc(), 0, 0, 3, 3);  // the picture's last column is cut off
+    picture->Draw(surface.dc(), 1, 0);
+    const bool isBlended = picture == &blended;
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 6; ++x) {
+        const int px = x - 2, py = y - 2;
+        COLORREF want = RGB(7, 7, 7);
+        if (px >= 0 && px < 2 && py >= 0 && py < 2) {
+          const uint32_t p = pixels[py * 3 + px];
+          want = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        }
+        EXPECT_EQ(surface.PixelRgb(x, y), want)
+            << (isBlended ? "blended " : "opaque ") << x << "," << y;
+      }
+  }
+}
+
 TEST(PictureTest, DeferredPictureThatCannotBeMadeIsTransparent) {
   const Picture failed[] = {
       Picture::Deferred(3, 2, [] { return Picture(); }),
