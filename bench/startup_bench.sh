@@ -7,8 +7,10 @@
 # phase trace), the CPU it uses in 10 s hidden in the tray ("-s"), and the
 # memory of each once started.
 # Usage: bash bench/startup_bench.sh [rounds]   (default 7)
-# VELOTUNE_BENCH_EXE=path measures that velotune.exe instead of the build's
-# (another version, to compare).
+# VELOTUNE_BENCH_EXE=path measures that velotune.exe instead of the build's.
+# VELOTUNE_BENCH_BASE=path runs that one too, as "base", in the same rounds:
+# two versions compared side by side, which separate runs on a noisy machine
+# cannot do.
 set -euo pipefail
 rounds=${1:-7}
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2; exit 2; }
@@ -47,6 +49,14 @@ programs=(velotune minimal native)
 declare -A title=([velotune]=Form1 [minimal]=Minimal [native]=Native)
 declare -A exe=([velotune]="$scratch/velotune.exe" [minimal]="$scratch/minimal_window.exe"
   [native]="$scratch/native_window.exe")
+traced=(velotune)
+if [[ -n ${VELOTUNE_BENCH_BASE:-} ]]; then
+  cp "$VELOTUNE_BENCH_BASE" "$scratch/base.exe"
+  programs+=(base)
+  traced+=(base)
+  title[base]=Form1
+  exe[base]="$scratch/base.exe"
+fi
 
 # One server, desktop and set of services for the whole run, as on a desktop
 # where the shell is always there: a program of the session stays running.
@@ -118,25 +128,37 @@ compare velotune minimal
 # What no program with native version 6 controls can avoid, and what is the program's own.
 compare native minimal
 compare velotune native
+if [[ -v 'exe[base]' ]]; then
+  compare base minimal
+  compare velotune base
+fi
 
 # Where the time goes: the program's own trace, in separate runs so that the
 # timed ones above carry no trace at all.
 trace="$scratch/phases.txt"
 declare -A phase_runs
 for ((r = 0; r < rounds; ++r)); do
-  : >"$trace"
-  run velotune warm "VELOTUNE_STARTUP_TRACE=Z:$(tr / '\\' <<<"$trace")"
-  [[ -s $trace ]] || { echo "no phase trace written" >&2; exit 1; }
-  while read -r name ms; do phase_runs[$name]+="$ms "; done < <(tr -d '\r' <"$trace")
+  for p in "${traced[@]}"; do
+    : >"$trace"
+    run "$p" warm "VELOTUNE_STARTUP_TRACE=Z:$(tr / '\\' <<<"$trace")"
+    [[ -s $trace ]] || { echo "$p: no phase trace written" >&2; exit 1; }
+    while read -r name ms; do phase_runs[$p,$name]+="$ms "; done < <(tr -d '\r' <"$trace")
+  done
 done
 echo "phases (median ms of $rounds traced runs; each phase without the phases inside it):"
+printf '  %-12s' ''
+printf ' %9s' "${traced[@]}"
+echo
 for name in loader application controls resources decoding tray outline registry progress show \
   other total; do
-  printf '  %-12s %7.2f\n' "$name" "$(median <<<"${phase_runs[$name]}")"
+  printf '  %-12s' "$name"
+  for p in "${traced[@]}"; do printf ' %9.2f' "$(median <<<"${phase_runs[$p,$name]}")"; done
+  echo
 done
 
-printf 'memory after start (VmRSS median): velotune %d KB, minimal %d KB, native %d KB\n' \
-  "$(median <<<"${rss[velotune]}")" "$(median <<<"${rss[minimal]}")" "$(median <<<"${rss[native]}")"
+printf 'memory after start (VmRSS median):'
+for p in "${programs[@]}"; do printf ' %s %d KB' "$p" "$(median <<<"${rss[$p]}")"; done
+echo
 
 # Hidden in the tray, the program should use no CPU at all.
 out=$(python3 "$watch" idle Form1 10 -- wine "${exe[velotune]}" -s)
