@@ -34,9 +34,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key) == ERROR_SUCCESS)
     RegCloseKey(key);
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  (void)GetFileVersionInfoSizeA(self, nullptr);
+  (void)GetFileVersionInfoSizeA("kernel32.dll", nullptr);
 #endif
   WNDCLASSEXA wc = {};
   wc.cbSize = sizeof wc;

@@ -20,6 +20,10 @@ using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueRegion = UniqueGdi<HRGN>;
 using UniqueMemoryDc = UniqueHandle<HDC, DeleteMemoryDc>;
 
+// The header of a 32-bit DIB with rows from the top: the layout of a surface's
+// and a picture's pixels.
+BITMAPINFO TopDown32(int width, int height);
+
 // Selects an object into a DC for a scope and puts the previous one back.
 class Selected {
  public:

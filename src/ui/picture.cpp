@@ -6,21 +6,6 @@
 #include "ui/gdi.h"
 
 namespace velotune::ui {
-namespace {
-
-// The layout of the pixels: 32-bit words, rows from the top.
-BITMAPINFO TopDown32(int width, int height) {
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  return bi;
-}
-
-}  // namespace
 
 Picture::Data::~Data() {
   if (bitmap) DeleteObject(bitmap);
