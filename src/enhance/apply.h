@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
 
-#include "progress/run_report.h"
+#include "platform/run_report.h"
 
 namespace velotune {
 

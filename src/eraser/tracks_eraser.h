@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "progress/run_report.h"
+#include "platform/run_report.h"
 
 namespace velotune {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "progress/run_report.h"
+#include "platform/run_report.h"
 
 namespace velotune {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "progress/gauge.h"
-#include "progress/run_report.h"
+#include "platform/run_report.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "widgets/picture_panel.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "progress/run_report.h"
+#include "platform/run_report.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
 
