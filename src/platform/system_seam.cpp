@@ -30,7 +30,8 @@ const SystemSeam kReal = {
     ::ShellExecuteW,    ::DrawAnimatedRects,     RealGetVersion,          ::ExitWindowsEx,
     ::OpenProcessToken, ::LookupPrivilegeValueA, ::AdjustTokenPrivileges, ::InitiateSystemShutdownA,
     ::RegOpenKeyExW,    ::RegCreateKeyExW,       ::RegQueryValueExW,      ::RegSetValueExW,
-    ::RegDeleteKeyW,    ::RegCloseKey,
+    ::RegDeleteKeyW,    ::RegCloseKey,           ::RegDeleteValueW,       ::RegEnumKeyExW,
+    ::RegEnumValueW,
 };
 
 SystemSeam current = kReal;
