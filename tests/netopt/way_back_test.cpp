@@ -127,5 +127,24 @@ TEST_F(WayBackFromProfiles, ARefusedNoteSkipsOnlyItsValue) {
   EXPECT_EQ(test::ReadRaw(HKEY_LOCAL_MACHINE, kNetTrans, "MaxMTU")->Text(), "1400");
 }
 
+// An open whose key note is refused opens nothing: the writes up to the next
+// open are skipped, not sent into the key opened before.
+TEST_F(WayBackFromProfiles, ARefusedKeyNoteSkipsTheWritesThatFollowIt) {
+  PutText(HKEY_LOCAL_MACHINE, kMstcp, "Hostname", "pc");
+  PutText(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", "x", "y");
+  const auto machine = StateOf(HKEY_LOCAL_MACHINE);
+  {
+    test::RegistryFaults faults;
+    faults.refuseWriteOf = std::string(kServices) + "\\Tcpip";  // the first key to create
+    ApplyConnectionProfile(2, report);
+  }
+  EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, kTcpip));
+  EXPECT_EQ(test::ReadRaw(HKEY_LOCAL_MACHINE, kMstcp, "DefaultTTL")->Text(), "128");
+  EXPECT_FALSE(test::ReadRaw(HKEY_LOCAL_MACHINE, kMstcp, "GlobalMaxTcpWindowSize"));
+  EXPECT_FALSE(test::ReadRaw(HKEY_LOCAL_MACHINE, kMstcp, "MTU"));
+  EXPECT_TRUE(RestoreOriginalSettings(report).AllRestored());
+  test::ExpectSameState(machine, StateOf(HKEY_LOCAL_MACHINE));
+}
+
 }  // namespace
 }  // namespace velotune
