@@ -3,7 +3,11 @@
 #include <memory>
 
 #include "app/command_line_run.h"
+#include "app/elevation.h"
 #include "app/main_form.h"
+#include "app/start_as_user.h"
+#include "platform/folders.h"
+#include "platform/text.h"
 #include "platform/startup_trace.h"
 #include "progress/prg_wnd.h"
 #include "ui/application.h"
@@ -44,7 +48,13 @@ int AppMain(HINSTANCE instance, int showCommand) {
   trace::MarkEntry();
   LoadLibrariesOnlyFromSystem();
   const CommandLine line = ParseCommandLine(ProcessArguments());
-  if (line.kind != CommandLine::Window) return RunFromCommandLine(instance, showCommand, line);
+  if (line.kind == CommandLine::StartAsUser) {
+    // Setup's finish page: the copy that stays in the tray gets the user's
+    // own token. Where the shell cannot be asked, this process goes on itself.
+    if (ProcessIsElevated() && StartThroughDesktopShell(Widen(ProgramFilePath()))) return 0;
+  } else if (line.kind != CommandLine::Window) {
+    return RunFromCommandLine(instance, showCommand, line);
+  }
   if (AnotherCopyRuns()) return 0;
   ui::Application app(instance, showCommand);
   app.SetTitle("Velotune");

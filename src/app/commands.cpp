@@ -55,6 +55,8 @@ constexpr std::array kCommands = {
                 Never, RunErase},
 };
 
+constexpr std::string_view kStartAsUser = "--start-as-user";
+
 std::string Lower(std::string_view text) {
   std::string lower(text);
   std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -71,7 +73,7 @@ const CommandSpec* SpecNamed(std::string_view name) {
 bool IsOurs(const std::string& arg) {
   if (arg == "/?") return true;
   const std::string name = Lower(std::string_view(arg).substr(0, arg.find('=')));
-  return name == "--quiet" || name == "--help" || SpecNamed(name);
+  return name == "--quiet" || name == "--help" || name == kStartAsUser || SpecNamed(name);
 }
 
 template <size_t N>
@@ -141,6 +143,10 @@ std::string SwitchOf(const CommandRequest& request) {
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   if (std::none_of(args.begin(), args.end(), IsOurs)) return line;
+  if (args.size() == 1 && Lower(args[0]) == kStartAsUser) {
+    line.kind = CommandLine::StartAsUser;
+    return line;
+  }
   bool help = false, haveRun = false, invalid = false;
   for (const std::string& arg : args) {
     const size_t equals = arg.find('=');

@@ -59,6 +59,8 @@ struct CommandLine {
     Help,     // --help or /?
     Invalid,  // a switch or value we do not take; nothing runs
     Run,
+    StartAsUser,  // --start-as-user, from Setup: the window, with the user's own token
+
   } kind = Window;
   CommandRequest request;
   bool quiet = false;

@@ -58,6 +58,10 @@ TEST(CommandLineTest, SwitchesAndValues) {
       {{"--apply-profile=1", "-s"}, CommandLine::Invalid},
       {{"--apply-profile=1", "--quiet", "--quiet"}, CommandLine::Invalid, true},
       {{"--quiet=yes", "--erase"}, CommandLine::Invalid},
+      // Setup's start, alone only.
+      {{"--start-as-user"}, CommandLine::StartAsUser},
+      {{"--start-as-user", "--quiet"}, CommandLine::Invalid, true},
+      {{"--start-as-user", "-s"}, CommandLine::Invalid},
   };
   for (const auto& c : cases) {
     std::string line;
