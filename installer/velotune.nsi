@@ -74,8 +74,14 @@ Var RestoreChoice
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\velotune.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Run Velotune"
+; Setup runs elevated: the program asks the desktop's shell to start it with
+; the user's own token, so the copy that stays in the tray is an ordinary one.
+!define MUI_FINISHPAGE_RUN_FUNCTION RunVelotuneAsUser
+Function RunVelotuneAsUser
+  Exec '"$INSTDIR\velotune.exe" --start-as-user'
+FunctionEnd
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM

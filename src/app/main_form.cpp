@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/elevation.h"
 #include "app/main_form_layout.h"
 #include "app/tray_animation.h"
 #include "app/version.h"
@@ -25,7 +26,7 @@
 
 namespace velotune {
 
-TForm1::TForm1() : ui::Form("Form1") {
+TForm1::TForm1() : ui::Form("Form1"), elevated_(ProcessIsElevated()) {
   trace::Scope phase(trace::Phase::Controls);
   SetText("Form1");
   SetColor(ui::clWhite);
@@ -60,6 +61,57 @@ void TForm1::FormCreate(ui::Control&) {
   RestoreProfile();
   RestoreEraseBoxes();
   ReadEnhancementsBack();
+  UpdateShields();
+  // A command-line run started with other rights may tell this window too.
+  ChangeWindowMessageFilterEx(Handle(), StateChangedMessage(), MSGFLT_ALLOW, nullptr);
+}
+
+LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == StateChangedMessage() && msg != 0) {
+    RefreshState();
+    return 0;
+  }
+  return ui::Form::WndProc(msg, wParam, lParam);
+}
+
+void TForm1::RefreshState() {
+  const int applied = ReadAppliedProfile(0);
+  if (applied >= 1 && applied <= kProfileCount) ProfileButton(applied).SetChecked(true);
+  for (int n = 1; n <= kProfileCount; ++n)
+    if (ProfileButton(n).Checked()) RBClick(n);
+  ReadEnhancementsBack();
+  UpdateShields();
+}
+
+void TForm1::UpdateShields() {
+  Get<ShieldMark>("Shield1").SetVisible(!elevated_);
+  Get<ShieldMark>("Shield3").SetVisible(
+      !elevated_ && SpecOf(Command::ApplyEnhancements)
+                        .needsAdministrator({.command = Command::ApplyEnhancements,
+                                             .ticks = EnhancementTicksShown()}));
+}
+
+TForm1::RunResult TForm1::RunCommand(const CommandRequest& request) {
+  RunResult result;
+  if (busy_) return result;
+  const CommandSpec& spec = SpecOf(request.command);
+  if (!elevated_ && spec.needsAdministrator(request)) {
+    busy_ = true;
+    const ElevatedRun copy = RunElevatedCopy(Handle(), SwitchOf(request));
+    busy_ = false;
+    if (copy.outcome == ElevatedRun::Declined) {
+      Sys().MessageBoxA(Handle(), kDeclinedText, "Velotune", MB_OK | MB_ICONINFORMATION);
+      return result;
+    }
+    result.ran = true;
+    result.held = copy.outcome == ElevatedRun::Exited && copy.exitCode == kExitDone;
+    return result;
+  }
+  RunInProgressWindow(*progress_, spec.title, spec.titleFirst, [&](RunReport& report) {
+    result.held = spec.run(request, report);
+  });
+  result.ran = true;
+  return result;
 }
 
 void TForm1::TrayIcon1Startup(ui::Control*, bool& showMainForm) {
@@ -95,9 +147,14 @@ void TForm1::Image1MouseDown(ui::Control&, ui::MouseButton, ui::Shift shift, int
 
 void TForm1::BmpButton4Click(ui::Control&) { SelectPage(1); }
 
-void TForm1::BmpButton5Click(ui::Control&) { Close(); }
+// Not while an elevated copy runs for this window: it waits for the copy's end.
+void TForm1::BmpButton5Click(ui::Control&) {
+  if (!busy_) Close();
+}
 
-void TForm1::Exit1Click() { Close(); }
+void TForm1::Exit1Click() {
+  if (!busy_) Close();
+}
 
 void TForm1::OpenBesideProgram(const char* fileName, const char* missingText) {
   const std::string path = (filesFolder_.empty() ? ProgramFolder() : filesFolder_) + fileName;
@@ -161,20 +218,17 @@ void TForm1::WarnNotAdministrator() {
 void TForm1::BmpButton1Click(ui::Control&) {
   // Each button on its own, as a chain of tests rather than of alternatives.
   bool allHeld = true;
-  RunInProgressWindow(*progress_, "Network Optimization", TitleFirst::After,
-                      [&](RunReport& report) {
-                        for (int n = 1; n <= kProfileCount; ++n) {
-                          if (!ProfileButton(n).Checked()) continue;
-                          report.SetDetail(std::string(LookupProfile(n).name));
-                          ApplyConnectionProfile(n, report);
-                          // A profile only counts as applied when the registry holds all of it.
-                          if (ProfileHeld(n))
-                            WriteAppliedProfile(n);
-                          else
-                            allHeld = false;
-                          RBClick(n);
-                        }
-                      });
+  for (int n = 1; n <= kProfileCount; ++n) {
+    if (!ProfileButton(n).Checked()) continue;
+    const RunResult run = RunCommand({.command = Command::ApplyProfile, .profile = n});
+    if (!run.ran) return;
+    // An elevated copy's word counts only as far as the registry holds the profile.
+    if (run.held && ProfileHeld(n))
+      WriteAppliedProfile(n);
+    else
+      allHeld = false;
+    RBClick(n);
+  }
   if (!allHeld) {
     WarnNotAdministrator();
     return;
@@ -214,15 +268,23 @@ void TForm1::ReadEnhancementsBack() {
         .SetChecked(ReadEnhancementState(kEnhancements[row], identity));
 }
 
-void TForm1::BmpButton3Click(ui::Control&) {
+EnhancementTicks TForm1::EnhancementTicksShown() const {
   EnhancementTicks ticks{};
   for (size_t row = 0; row < ticks.size(); ++row)
     ticks[row] = EnhancementBox(static_cast<int>(row) + 1).Checked();
-  RunInProgressWindow(*progress_, "Applying Enhancements", TitleFirst::Before,
-                      [&](RunReport& report) { ApplyEnhancements(report, ticks); });
+  return ticks;
+}
+
+void TForm1::EN_BOXClick() { UpdateShields(); }
+
+void TForm1::BmpButton3Click(ui::Control&) {
+  const EnhancementTicks ticks = EnhancementTicksShown();
+  const RunResult run = RunCommand({.command = Command::ApplyEnhancements, .ticks = ticks});
+  if (!run.ran) return;
   // Warn only when the registry does not hold what the user asked for: a
   // refused rewrite of a value that is already right takes nothing away.
-  if (!EnhancementsHeld(ticks)) WarnNotAdministrator();
+  if (!run.held || !EnhancementsHeld(ticks)) WarnNotAdministrator();
+  UpdateShields();
 }
 
 void TForm1::BuildTray() {
@@ -234,9 +296,13 @@ void TForm1::BuildTray() {
   items.Add("MenuItem1", "-");
   auto& profiles = items.Add("NetworkOptimizations1", kPages[0].name);
   const char* profileItems[] = {"InternetDialup1", "ADSLDSLCableModem1", "HomeOfficeLAN1", "jjj"};
+  // Each profile will ask for administrator rights when this process has none.
+  if (!elevated_) menuShield_ = LoadShieldIcon();
   for (int n = 1; n <= kProfileCount; ++n)
-    profiles.Add(profileItems[n - 1], std::string(LookupProfile(n).name),
-                 [this, n](ui::MenuItem&) { ApplyProfileFromTray(n); });
+    profiles
+        .Add(profileItems[n - 1], std::string(LookupProfile(n).name),
+             [this, n](ui::MenuItem&) { ApplyProfileFromTray(n); })
+        .SetIcon(menuShield_);
   items.Add("EraseTracks1", "Erase Tracks", [this](ui::MenuItem&) { EraseTracks1Click(); });
   items.Add("N3", "-");
   auto& jumps = items.Add("QuickJump1", "&Quick Jump");

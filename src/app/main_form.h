@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "app/commands.h"
 #include "netopt/profiles.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "widgets/shield_mark.h"
 
 namespace velotune {
 
@@ -26,6 +28,8 @@ inline constexpr const char* kRestartQuestion =
 inline constexpr const char* kNotAdministratorText =
     "Some settings could not be written. Velotune must be run as an administrator to change "
     "them.";
+inline constexpr const char* kDeclinedText =
+    "Velotune was not given administrator rights. Nothing was changed.";
 
 // The highlight bar behind the selected profile: green when it is the applied one.
 inline constexpr ui::Color kApplied = ui::Rgb(240, 255, 240);
@@ -83,8 +87,14 @@ class TForm1 : public ui::Form {
   // Tracks eraser: IE_BOX1Click to IE_BOX9Click and the erase button
   void IE_BOXClick(int box);
   void BmpButton2Click(ui::Control& sender);
-  // Enhancements
+  // Enhancements: the apply button, and EN_BOX1Click to EN_BOX11Click
   void BmpButton3Click(ui::Control& sender);
+  void EN_BOXClick();
+
+  // Whether this process may write machine-wide values; asked once, at creation.
+  bool Elevated() const { return elevated_; }
+  // Reads back what a run of another copy may have changed.
+  void RefreshState();
 
   ui::RadioButton& ProfileButton(int n) const;
   ui::CheckBox& EraseBox(int box) const;
@@ -101,7 +111,21 @@ class TForm1 : public ui::Form {
   TBmpButton& NavButton(int n) const;
   ui::PageControl& Pages() const;
 
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
  private:
+  struct RunResult {
+    bool ran = false;   // false: refused, or another run is going on
+    bool held = false;  // the run's own verdict (an elevated copy's exit code)
+  };
+  // A run from the table, here or, when it needs rights this process lacks,
+  // in an elevated copy.
+  RunResult RunCommand(const CommandRequest& request);
+  // The shields on the commands that will ask for administrator rights.
+  void UpdateShields();
+  EnhancementTicks EnhancementTicksShown() const;
+
   void BuildTray();
   void RestoreProfile();
   void RestoreEraseBoxes();
@@ -114,6 +138,9 @@ class TForm1 : public ui::Form {
   std::string filesFolder_;
   std::unique_ptr<TBarPopupMenu> popup_;
   TTrayIcon* tray_ = nullptr;
+  const bool elevated_;
+  bool busy_ = false;  // an elevated copy is running for this window
+  UniqueIcon menuShield_;
 };
 
 }  // namespace velotune

@@ -128,6 +128,21 @@ void AddStrip(std::vector<ControlSpec>& rows, const char* page, const char* pane
                   .setup = Buttons(artwork)});
 }
 
+// The shield of a command that asks for administrator rights: at the strip's
+// right end, beside its button, since the button's own picture has no room
+// for it. Shown only while this process lacks those rights.
+void AddShield(std::vector<ControlSpec>& rows, const char* panel, const char* name) {
+  constexpr int kSize = 16;  // the small-icon size at 96 DPI
+  rows.push_back({.name = name,
+                  .create = Make<ShieldMark>,
+                  .parent = panel,
+                  .left = 263 - kSize - 6,
+                  .top = (32 - kSize) / 2,
+                  .width = kSize,
+                  .height = kSize,
+                  .visible = false});
+}
+
 // A bold heading followed by a one-pixel rule from the end of its text to x = 384.
 struct Heading {
   const char* label;
@@ -345,6 +360,7 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
   }
   AddStrip(rows, "TabSheet1", "PicturePanel1", "Label2", "Specify Your Network Connection",
            "BmpButton1", "ACT_OPTIMIZE", On(form, &TForm1::BmpButton1Click), drag);
+  AddShield(rows, "PicturePanel1", "Shield1");
 
   // Page 2: Tracks Eraser
   std::vector<Box> eraseBoxes;
@@ -358,10 +374,11 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
   // Page 3: Enhancements
   std::vector<Box> enhancementBoxes;
   for (const Enhancement& e : kEnhancements)
-    enhancementBoxes.push_back({e.box, e.caption, nullptr});
+    enhancementBoxes.push_back({e.box, e.caption, [&form](ui::Control&) { form.EN_BOXClick(); }});
   AddBoxGroups(rows, "TabSheet3", kEnhancementGroups, std::move(enhancementBoxes));
   AddStrip(rows, "TabSheet3", "PicturePanel3", "Label14", "Specify your Network Enhancements",
            "BmpButton3", "ACT_APPLY", On(form, &TForm1::BmpButton3Click));
+  AddShield(rows, "PicturePanel3", "Shield3");
 
   // Page 4: About
   AddImage(rows, "TabSheet4", "Image16", 16, 0, 48, 48, "LOGO");

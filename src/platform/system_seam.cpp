@@ -25,13 +25,26 @@ DWORD RealGetVersion() {
 #pragma GCC diagnostic pop
 }
 
+// False only for a token that UAC has limited, or a standard user's: a
+// Windows without UAC gives no answer, and there every process has its full rights.
+bool RealTokenIsElevated() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const BOOL asked =
+      ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  ::CloseHandle(token);
+  return !asked || elevation.TokenIsElevated != 0;
+}
+
 const SystemSeam kReal = {
     RealSleep,          RealSeedRandom,          RealRandomBelow,         ::MessageBoxA,
     ::ShellExecuteW,    ::DrawAnimatedRects,     RealGetVersion,          ::ExitWindowsEx,
     ::OpenProcessToken, ::LookupPrivilegeValueA, ::AdjustTokenPrivileges, ::InitiateSystemShutdownA,
     ::RegOpenKeyExW,    ::RegCreateKeyExW,       ::RegQueryValueExW,      ::RegSetValueExW,
     ::RegDeleteKeyW,    ::RegCloseKey,           ::RegDeleteValueW,       ::RegEnumKeyExW,
-    ::RegEnumValueW,
+    ::RegEnumValueW,    RealTokenIsElevated,     ::ShellExecuteExW,
 };
 
 SystemSeam current = kReal;

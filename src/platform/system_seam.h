@@ -2,6 +2,7 @@
 // The calls that block, wait, or reach outside the process. Production points
 // them at Win32; a test swaps single entries to record calls or answer boxes.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 
@@ -49,6 +50,11 @@ struct SystemSeam {
   LSTATUS(*RegEnumValueW)
   (HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
    LPBYTE data, LPDWORD size);
+
+  // Rights: what Windows decides and Wine cannot show (under Wine every
+  // process is a full administrator and "runas" simply starts the program).
+  bool (*TokenIsElevated)();  // asked once, by whoever needs the answer
+  BOOL (*ShellExecuteExW)(SHELLEXECUTEINFOW* info);
 };
 
 // The table in use. Starts as the real one.

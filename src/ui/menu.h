@@ -23,6 +23,10 @@ class MenuItem {
   void SetShortcutText(std::string text) { shortcut_ = std::move(text); }
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool on) { enabled_ = on; }
+  // Drawn before the caption by menus that draw their own items; the caller
+  // keeps it alive while the menu can show.
+  HICON Icon() const { return icon_; }
+  void SetIcon(HICON icon) { icon_ = icon; }
 
   // Adds a child, making this item a submenu.
   MenuItem& Add(std::string name, std::string caption,
@@ -40,6 +44,7 @@ class MenuItem {
   std::string name_, caption_, shortcut_;
   bool default_ = false;
   bool enabled_ = true;
+  HICON icon_ = nullptr;
   MenuItem* parent_ = nullptr;
   PopupMenu* menu_ = nullptr;
   std::vector<std::unique_ptr<MenuItem>> items_;

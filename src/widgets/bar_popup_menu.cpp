@@ -61,9 +61,28 @@ bool TBarPopupMenu::ShownAsDefault(const MenuItem& item) {
 
 void TBarPopupMenu::BeforePopup() { PrepareBar(TopLevelHeight()); }
 
+namespace {
+
+int IconSize() { return GetSystemMetrics(SM_CXSMICON); }
+
+bool IconColumn(const MenuItem& item) {
+  const MenuItem* parent = item.ParentItem();
+  if (!parent) return item.Icon() != nullptr;
+  for (const auto& sibling : parent->Items())
+    if (sibling->Icon()) return true;
+  return false;
+}
+
+}  // namespace
+
+int TBarPopupMenu::TextLeft(const MenuItem& item) {
+  const int indent = OnBar(item) ? kBarWidth + kTextIndent : kSubmenuTextIndent;
+  return IconColumn(item) ? indent + IconSize() + kIconGap : indent;
+}
+
 void TBarPopupMenu::MeasureItem(MenuItem& item, HDC dc, UINT& width, UINT& height) {
   height = static_cast<UINT>(ItemHeight(item));
-  const int left = OnBar(item) ? kBarWidth + kTextIndent : kSubmenuTextIndent;
+  const int left = TextLeft(item);
   if (item.IsSeparator()) {
     width = static_cast<UINT>(left + kRightMargin);
     return;
@@ -164,8 +183,14 @@ void TBarPopupMenu::DrawItem(MenuItem& item, const DRAWITEMSTRUCT& draw) {
     if (separator) {
       DrawSeparator(dc, content);
     } else {
-      RECT text = content;
-      text.left = OnBar(item) ? content.left + kTextIndent : content.left + kSubmenuTextIndent;
+      const int indent = OnBar(item) ? kTextIndent : kSubmenuTextIndent;
+      if (HICON icon = item.Icon()) {
+        const int size = IconSize();
+        const int top = (content.top + content.bottom - size) / 2;
+        DrawIconEx(dc, content.left + indent, top, icon, size, size, 0, nullptr, DI_NORMAL);
+      }
+      RECT text = draw.rcItem;
+      text.left += TextLeft(item);
       PaintText(dc, item, text, selected, disabled);
     }
   }

@@ -25,6 +25,8 @@ class TBarPopupMenu : public ui::PopupMenu {
   static constexpr int kRightMargin = 16;
   // Space between an item's caption and its shortcut text.
   static constexpr int kShortcutGap = 20;
+  // Space between an item's icon and its caption.
+  static constexpr int kIconGap = 4;
   static constexpr ui::Color kBarTop = ui::Rgb(0, 69, 170);
   static constexpr ui::Color kBarBottom = ui::Rgb(25, 99, 189);
   // Pixels of this colour in the bar picture are not drawn.
@@ -50,6 +52,9 @@ class TBarPopupMenu : public ui::PopupMenu {
   static int ItemOffset(const ui::MenuItem& item);
   // Whether the item carries the side bar: a top-level item.
   bool OnBar(const ui::MenuItem& item);
+  // Where the caption starts within the item: past the bar or the indent, and
+  // past the icon column when an item of the same menu carries an icon.
+  int TextLeft(const ui::MenuItem& item);
   // Drawn bold: the first item of its menu marked default.
   static bool ShownAsDefault(const ui::MenuItem& item);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "platform/text.h"
 
@@ -38,6 +39,21 @@ BOOL RecordAnimation(HWND hwnd, int id, const RECT* from, const RECT* to) {
   return TRUE;
 }
 
+bool RecordElevated() { return current->elevated; }
+
+BOOL RecordShellEx(SHELLEXECUTEINFOW* info) {
+  current->elevations.push_back({info->hwnd, info->lpVerb ? Narrow(info->lpVerb) : "",
+                                 info->lpFile ? Narrow(info->lpFile) : "",
+                                 info->lpParameters ? Narrow(info->lpParameters) : ""});
+  HANDLE process = current->onElevation ? current->onElevation(current->elevations.back()) : nullptr;
+  if (!process) {
+    SetLastError(current->elevationError);
+    return FALSE;
+  }
+  info->hProcess = process;
+  return TRUE;
+}
+
 BOOL RefuseExitWindows(UINT, DWORD) {
   ADD_FAILURE() << "a test reached ExitWindowsEx";
   return FALSE;
@@ -68,6 +84,8 @@ SeamRecorder::SeamRecorder() {
   seam.MessageBoxA = RecordBox;
   seam.ShellExecuteW = RecordShell;
   seam.DrawAnimatedRects = RecordAnimation;
+  seam.TokenIsElevated = RecordElevated;
+  seam.ShellExecuteExW = RecordShellEx;
   GuardRestart(seam);
 }
 
@@ -78,5 +96,19 @@ SeamRecorder::~SeamRecorder() {
 }
 
 SeamRecorder* SeamRecorder::Current() { return current; }
+
+HANDLE ProcessExitingWith(DWORD code) {
+  std::wstring line = L"cmd.exe /c exit " + std::to_wstring(code);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info)) {
+    ADD_FAILURE() << "cmd.exe did not start: " << GetLastError();
+    return nullptr;
+  }
+  CloseHandle(info.hThread);
+  return info.hProcess;
+}
 
 }  // namespace velotune::test

@@ -28,6 +28,14 @@ struct ShellCall {
   int show;
 };
 
+// A request to start a program with ShellExecuteExW ("runas" and the like).
+struct ElevationCall {
+  HWND owner;
+  std::string verb;
+  std::string file;
+  std::string params;
+};
+
 struct AnimationCall {
   HWND hwnd;
   int id;
@@ -47,6 +55,15 @@ class SeamRecorder {
   std::vector<MessageBoxCall> boxes;
   std::vector<ShellCall> launches;
   std::vector<AnimationCall> animations;
+  std::vector<ElevationCall> elevations;
+
+  // What the token says: elevated unless a test says otherwise, so that runs
+  // stay in the test's process whatever rights it has.
+  bool elevated = true;
+  // Answers a ShellExecuteExW request: a process handle the caller takes
+  // over (ShellExecuteExW succeeds), or null with the last error to fail with.
+  std::function<HANDLE(const ElevationCall&)> onElevation;
+  DWORD elevationError = ERROR_CANCELLED;
 
   // Answer given to every message box (IDOK unless set).
   int boxAnswer = IDOK;
@@ -62,5 +79,8 @@ class SeamRecorder {
 
 // The restart entries of the seam, refusing and failing the running test.
 void GuardRestart(SystemSeam& seam);
+
+// A real process that ends at once with the given exit code; its handle.
+HANDLE ProcessExitingWith(DWORD code);
 
 }  // namespace velotune::test
