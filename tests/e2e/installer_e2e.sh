@@ -325,6 +325,94 @@ check "  the shortcuts" no_shortcuts
 check "  the Run value" no_autostart
 check "  the Apps & Features entry" no_key "$uninstall_key"
 
+# ---- The way back: the uninstaller puts back what Velotune changed, or keeps
+# the notes for a later install. The notes are made by the installed program
+# itself, from the command line.
+tcpip='HKLM\System\CurrentControlSet\Services\Tcpip\Parameters'
+vxd='HKLM\System\CurrentControlSet\Services\VxD'
+nettrans='HKLM\System\CurrentControlSet\Services\Class\NetTrans'
+originals='HKLM\Software\Quorvane\Velotune\Original'
+apply_profile() { run_line "\"$folder\\velotune.exe\" --apply-profile=$1 --quiet"; }
+type_is() {  # key value type
+  reg_query "$1" /v "$2" | grep -q "^ *$2 *$3 " || { echo "        not $3"; return 1; }
+}
+installed() { test -f "$(unix_path "$folder")/velotune.exe"; }
+reinstall() {  # after an uninstall run in place, which leaves itself behind
+  rm -f "$(unix_path "$folder")/uninstall.exe"
+  setup /S
+}
+wine reg add "$tcpip" /v MTU /t REG_SZ /d 1400 /f >/dev/null 2>&1
+wine reg delete "$vxd" /f >/dev/null 2>&1
+wine reg delete "$nettrans" /f >/dev/null 2>&1
+check "a fresh install for the way back succeeds" exits_with 0 setup /S
+check "the installed program applies profile 2 from the command line" exits_with 0 apply_profile 2
+check "  Tcpip MTU = 1500" value_is "$tcpip" MTU 0x5dc
+check "  the text MTU it replaced is noted" \
+  key_exists "$originals\\Values\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters"
+check "uninstall /S /RESTORE=maybe fails" exits_with 2 uninstall_in_place "$folder" /RESTORE=maybe
+check "  and removes nothing" installed
+check "  and restores nothing" value_is "$tcpip" MTU 0x5dc
+check "silent uninstall without /RESTORE succeeds" exits_with 0 uninstall_in_place "$folder"
+check "  and leaves the profile's MTU" value_is "$tcpip" MTU 0x5dc
+check "  and the notes" key_exists "$originals"
+check "installing again succeeds" exits_with 0 reinstall
+check "  profile 3 over profile 2 from the command line" exits_with 0 apply_profile 3
+check "uninstall /S /RESTORE=no succeeds" exits_with 0 uninstall_in_place "$folder" /RESTORE=no
+check "  and leaves profile 3's window" value_is "$tcpip" TcpWindowSize 0x3ebc0
+check "  and the notes" key_exists "$originals"
+check "installing again succeeds" exits_with 0 reinstall
+# A note no Velotune writes (the wrong type) cannot be put back.
+wine reg add "$originals\\Values\\Software\\Broken" /v x /t REG_SZ /d bad /f >/dev/null 2>&1
+check "uninstall /S /RESTORE=yes that cannot put everything back fails" \
+  exits_with 2 uninstall_in_place "$folder" /RESTORE=yes
+check "  and removes nothing" installed
+check "  the entry stays" value_is "$uninstall_key" DisplayName Velotune
+check "  what could be put back is back: MTU is the text 1400" value_is "$tcpip" MTU 1400
+check "  of type REG_SZ" type_is "$tcpip" MTU REG_SZ
+check "  the note it could not use stays" key_exists "$originals\\Values\\Software\\Broken"
+wine reg delete "$originals\\Values\\Software\\Broken" /f >/dev/null 2>&1
+check "  profile 1 from the command line" exits_with 0 apply_profile 1
+check "uninstall /S /RESTORE=yes succeeds" exits_with 0 uninstall_in_place "$folder" /RESTORE=yes
+check "  and removes the program" test ! -e "$(unix_path "$folder")/velotune.exe"
+check "  MTU is the text 1400 again" value_is "$tcpip" MTU 1400
+check "  of type REG_SZ" type_is "$tcpip" MTU REG_SZ
+check "  a value that was not there is gone" no_value "$tcpip" TcpWindowSize
+check "  the MSTCP key Velotune created is gone, with VxD above it" no_key "$vxd"
+check "  the NetTrans key it created is gone" no_key "$nettrans"
+check "  the notes are gone" no_key 'HKLM\Software\Quorvane'
+
+# A person is asked, and Return takes the default answer, Yes.
+uninstall_windows() {  # -> width id, widest first
+  local id
+  for id in $(xdotool search --onlyvisible --name "^Velotune $version Uninstall" 2>/dev/null); do
+    xdotool getwindowgeometry --shell "$id" | awk -v id="$id" -F= '$1 == "WIDTH" { print $2, id }'
+  done | sort -rn
+}
+uninstall_wizard() { uninstall_windows | awk '$1 >= 400 { print $2; exit }'; }
+uninstall_box() { uninstall_windows | awk '$1 < 400 { print $2; exit }'; }
+check "installing again succeeds" exits_with 0 reinstall
+check "  profile 2 from the command line" exits_with 0 apply_profile 2
+rm -f "$scratch/uninstall-code"
+# In place, to wait for it; through a batch file, as _?= must stay unquoted.
+printf '@echo off\r\n"%s\\uninstall.exe" _?=%s\r\nexit %%ERRORLEVEL%%\r\n' "$folder" "$folder" \
+  >"$scratch/uninstall.bat"
+(cd "$build" && timeout 120 wine cmd /c "$(windows_path "$scratch/uninstall.bat")" >/dev/null 2>&1
+  echo $? >"$scratch/uninstall-code") &
+w=$(wait_for uninstall_wizard)
+[[ -n "$w" ]] && press "$w" Return  # the confirm page's Uninstall
+check "a person uninstalling is asked whether to restore" wait_for uninstall_box
+press "$(uninstall_box)" Return
+for _ in $(seq 1 50); do
+  [[ -s "$scratch/uninstall-code" ]] && break
+  w=$(uninstall_wizard)
+  [[ -n "$w" ]] && press "$w" Return  # Close, once it has finished
+done
+check "  the uninstall ends with exit code 0" test "$(cat "$scratch/uninstall-code" 2>/dev/null)" = 0
+check "  Yes, the default, restored MTU as the text 1400" type_is "$tcpip" MTU REG_SZ
+check "  and removed the notes" no_key 'HKLM\Software\Quorvane'
+check "  and the program" test ! -e "$(unix_path "$folder")/velotune.exe"
+rm -rf "$(unix_path "$folder")"
+
 # ---- No Wine run here (the prefix's set-up included) wrote desktop menus
 for dir in .local/share/applications .local/share/icons .local/share/desktop-directories \
   .local/share/mime .config/menus Desktop; do
