@@ -5,7 +5,8 @@
 ;
 ; Switches: /S silent, /D=<folder> (last and unquoted), /AUTOSTART=yes|no,
 ; /SHORTCUTS=yes|no, /CLOSE (close a running Velotune instead of failing).
-; The uninstaller takes /S and /CLOSE.
+; The uninstaller takes /S, /CLOSE and /RESTORE=yes|no (put back the settings
+; Velotune changed; silently the default is no, a person is asked).
 
 Unicode true
 ; The program is 64-bit: so is Setup, which then sees the 64-bit Program
@@ -57,6 +58,8 @@ VIFileVersion ${VERSION_QUAD}
 
 Var CloseSwitch
 Var PreviousFolder
+; Uninstaller: 1 restore, 0 keep the current settings, "" ask.
+Var RestoreChoice
 
 ;--------------------------------------------------------------------------
 ; Pages
@@ -291,14 +294,83 @@ FunctionEnd
 ; Uninstaller: exactly what Setup put there. The user's own files in the
 ; folder and the program's settings key stay.
 
+; Where velotune.exe keeps what it changed, for the way back; the same path
+; machine-wide and for each user.
+!define ORIGINALS_KEY "Software\Quorvane\Velotune\Original"
+
 Function un.onInit
   SetRegView 64
   SetShellVarContext all
   Call un.ReadCloseSwitch
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/RESTORE=" $R1
+  ${If} ${Errors}
+    ; Silently nothing is put back unless asked for; a person is asked.
+    ${IfThen} ${Silent} ${|} StrCpy $RestoreChoice 0 ${|}
+  ${ElseIf} $R1 == "yes"
+    StrCpy $RestoreChoice 1
+  ${ElseIf} $R1 == "no"
+    StrCpy $RestoreChoice 0
+  ${Else}
+    MessageBox MB_ICONSTOP "/RESTORE takes yes or no, not $\"$R1$\"." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
+    Quit
+  ${EndIf}
+FunctionEnd
+
+; $0 = 1 when velotune.exe noted settings it changed, machine-wide or for
+; this account.
+Function un.OriginalsNoted
+  StrCpy $0 0
+  EnumRegKey $1 HKLM "${ORIGINALS_KEY}" 0
+  ${IfThen} $1 != "" ${|} StrCpy $0 1 ${|}
+  EnumRegKey $1 HKCU "${ORIGINALS_KEY}" 0
+  ${IfThen} $1 != "" ${|} StrCpy $0 1 ${|}
+FunctionEnd
+
+; Puts back the settings Velotune changed, through the program itself, before
+; its files go. What is not put back stays noted, so that Velotune installed
+; again can still restore it. The program's exit code: 0 restored (or
+; nothing to restore), 3 something could not be put back, 2 a bad switch.
+Function un.RestoreOriginals
+  ${If} $RestoreChoice == ""
+    Call un.OriginalsNoted
+    ${IfThen} $0 = 0 ${|} Return ${|}
+    MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON1 "Restore the network and browser \
+        settings that Velotune changed to what they were before?$\r$\n$\r$\nClick No to keep \
+        the current settings. Velotune keeps a note of the original ones, so that it can still \
+        restore them if you install it again." IDYES restore
+    Return
+  ${ElseIf} $RestoreChoice != 1
+    Return
+  ${EndIf}
+  restore:
+  DetailPrint "Restoring the original settings"
+  ClearErrors
+  ExecWait '"$INSTDIR\velotune.exe" --restore --quiet' $0
+  ${If} ${Errors}
+    StrCpy $0 "not started"
+  ${EndIf}
+  ${IfThen} $0 == 0 ${|} Return ${|}
+  DetailPrint "Some original settings could not be restored (velotune.exe: $0)."
+  ; Nothing is removed yet: the uninstall can be run again.
+  ${If} ${Silent}
+    SetErrorLevel ${EXIT_FAILED}
+    Quit
+  ${EndIf}
+  MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION "Some of the original settings could not be \
+      restored. Velotune keeps a note of them, so that it can still restore them if you install \
+      it again.$\r$\n$\r$\nClick OK to go on removing Velotune, or Cancel to quit without \
+      removing it." IDOK done
+  SetErrorLevel 1
+  Quit
+  done:
 FunctionEnd
 
 Section "Uninstall"
   Call un.EnsureNotRunning
+  Call un.RestoreOriginals
 
   Delete "$INSTDIR\velotune.exe"
   Delete "$INSTDIR\license.txt"

@@ -1,5 +1,6 @@
 #include "enhance/catalogue.h"
 
+#include "platform/original_values.h"
 #include "platform/registry.h"
 
 namespace velotune {
@@ -193,6 +194,11 @@ int WriteEnhancement(const Enhancement& e, const std::string& identity, bool tic
   int refused = 0;
   for (const char* name : e.names) {
     if (!name) continue;
+    // What was there is noted first, for the way back; without the note, no change.
+    if (!RecordBeforeWrite(RootOf(e), path, name)) {
+      ++refused;
+      continue;
+    }
     // A fresh open for every value, creating the key and its parents if missing.
     const auto key = OpenOrCreateKey(RootOf(e), path);
     if (!key) ++refused;

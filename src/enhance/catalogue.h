@@ -44,8 +44,8 @@ bool ReadEnhancementState(const Enhancement& e, const std::string& identity);
 // read with read access only.
 bool HoldsEnhancement(const Enhancement& e, const std::string& identity, bool ticked);
 
-// Writes the tick's or the no-tick's value(s); gives how many opens and
-// writes the registry refused.
+// Writes the tick's or the no-tick's value(s), each noted first for the way
+// back; gives how many notes, opens and writes the registry refused.
 int WriteEnhancement(const Enhancement& e, const std::string& identity, bool ticked);
 
 }  // namespace velotune

@@ -11,7 +11,7 @@ void ApplyConnectionProfile(int profile, RunReport& report) {
   for (size_t i = 0; i < p.steps.size(); ++i) {
     RandomPause();
     ShowPercentage(report);
-    writer.Perform(p.steps[i]);
+    writer.PerformRecorded(p.steps[i]);
     // The last step leaves the gauge for the closing sequence.
     if (i + 1 < p.steps.size()) AdvanceGauge(report, p.gaugeIncrement);
   }

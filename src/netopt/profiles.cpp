@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/original_values.h"
+
 namespace velotune {
 namespace {
 
@@ -112,7 +114,8 @@ bool ProfileHeld(int number) {
 bool ProfileWriter::Perform(const ProfileStep& step) {
   switch (step.kind) {
     case StepKind::OpenKey:
-      current_ = OpenOrCreateKey(HKEY_LOCAL_MACHINE, std::string(step.keyPath));
+      currentPath_ = step.keyPath;
+      current_ = OpenOrCreateKey(HKEY_LOCAL_MACHINE, currentPath_);
       return static_cast<bool>(current_);
     case StepKind::WriteString:
       return WriteText(current_, std::string(step.name), std::string(step.text));
@@ -120,6 +123,19 @@ bool ProfileWriter::Perform(const ProfileStep& step) {
       return WriteNumber(current_, std::string(step.name), step.number);
   }
   return false;
+}
+
+bool ProfileWriter::PerformRecorded(const ProfileStep& step) {
+  if (step.kind == StepKind::OpenKey) {
+    if (!RecordKeysToCreate(HKEY_LOCAL_MACHINE, std::string(step.keyPath))) {
+      current_.reset();
+      return false;
+    }
+  } else if (!current_ ||
+             !RecordOriginalValue(HKEY_LOCAL_MACHINE, currentPath_, std::string(step.name))) {
+    return false;
+  }
+  return Perform(step);
 }
 
 }  // namespace velotune

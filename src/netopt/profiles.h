@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/registry.h"
@@ -43,9 +44,14 @@ class ProfileWriter {
  public:
   // False when the open or write was refused.
   bool Perform(const ProfileStep& step);
+  // The same, after noting what the step changes (the keys an open creates,
+  // the value a write replaces) for the way back. A step whose note cannot be
+  // written is skipped; a skipped open leaves no current key.
+  bool PerformRecorded(const ProfileStep& step);
 
  private:
   UniqueKey current_;
+  std::string currentPath_;
 };
 
 }  // namespace velotune

@@ -15,6 +15,16 @@ int32_t ReadAppliedProfile(int32_t def) { return ReadNumber(SettingsKey, "noset"
 
 void WriteAppliedProfile(int32_t profile) { WriteNumber(SettingsKey, "noset", profile); }
 
+void ForgetAppliedProfile() {
+  if (SettingsKey) {
+    DeleteValue(SettingsKey, "noset");
+    return;
+  }
+  UniqueKey key;
+  if (OpenExistingKey(HKEY_CURRENT_USER, kSettingsPath, KEY_SET_VALUE, key) == ERROR_SUCCESS)
+    DeleteValue(key, "noset");
+}
+
 std::string EraseBoxValueName(int box) { return "ie_box" + std::to_string(box); }
 
 int32_t ReadEraseBox(int box, int32_t def) {

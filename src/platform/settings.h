@@ -19,6 +19,9 @@ void OpenSettingsKey();
 
 int32_t ReadAppliedProfile(int32_t def);
 void WriteAppliedProfile(int32_t profile);
+// Deletes "noset", so no profile shows as applied; also without the window,
+// whose key may not be open.
+void ForgetAppliedProfile();
 
 // box is 1 to 9.
 std::string EraseBoxValueName(int box);

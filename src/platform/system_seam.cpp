@@ -43,7 +43,8 @@ const SystemSeam kReal = {
     ::ShellExecuteW,    ::DrawAnimatedRects,     RealGetVersion,          ::ExitWindowsEx,
     ::OpenProcessToken, ::LookupPrivilegeValueA, ::AdjustTokenPrivileges, ::InitiateSystemShutdownA,
     ::RegOpenKeyExW,    ::RegCreateKeyExW,       ::RegQueryValueExW,      ::RegSetValueExW,
-    ::RegDeleteKeyW,    ::RegCloseKey,           RealTokenIsElevated,     ::ShellExecuteExW,
+    ::RegDeleteKeyW,    ::RegCloseKey,           ::RegDeleteValueW,       ::RegEnumKeyExW,
+    ::RegEnumValueW,    RealTokenIsElevated,     ::ShellExecuteExW,
 };
 
 SystemSeam current = kReal;

@@ -42,6 +42,14 @@ struct SystemSeam {
   (HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
   LSTATUS (*RegDeleteKeyW)(HKEY key, LPCWSTR sub);
   LSTATUS (*RegCloseKey)(HKEY key);
+  // For the record of original values and putting them back.
+  LSTATUS (*RegDeleteValueW)(HKEY key, LPCWSTR name);
+  LSTATUS(*RegEnumKeyExW)
+  (HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved, LPWSTR cls,
+   LPDWORD clsSize, PFILETIME written);
+  LSTATUS(*RegEnumValueW)
+  (HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
+   LPBYTE data, LPDWORD size);
 
   // Rights: what Windows decides and Wine cannot show (under Wine every
   // process is a full administrator and "runas" simply starts the program).
