@@ -193,6 +193,8 @@ const char* const kUsageText =
     "velotune.exe --erase[=BITS]\n"
     "    Erases the tracks ticked on the Tracks Eraser page, or those BITS names:\n"
     "    9 digits, 1 erase and 0 keep, in the order of that page.\n"
+    "velotune.exe --restore\n"
+    "    Puts back every setting as it was before Velotune first changed it.\n"
     "\n"
     "--quiet with any of them: no window and no message at all.\n"
     "--help or /?: this message.\n"
