@@ -5,6 +5,7 @@
 #include "app/command_line_run.h"
 #include "app/elevation.h"
 #include "app/main_form.h"
+#include "app/single_instance.h"
 #include "app/start_as_user.h"
 #include "platform/folders.h"
 #include "platform/text.h"
@@ -14,23 +15,6 @@
 
 namespace velotune {
 namespace {
-
-constexpr const char* kMutexName = "imVelotunewhoaREyOu";
-
-// True when another copy holds the mutex. Kept open for the life of the
-// process when this copy is the one that runs. Asks for no more than the
-// question needs: a copy with other rights (one started elevated) refuses
-// more, and a refusal still means that it runs.
-bool AnotherCopyRuns() {
-  if (HANDLE other = OpenMutexA(SYNCHRONIZE, FALSE, kMutexName)) {
-    CloseHandle(other);
-    return true;
-  }
-  if (GetLastError() == ERROR_ACCESS_DENIED) return true;
-  // Two copies started at once can both miss the open; the create tells them apart.
-  HANDLE own = CreateMutexA(nullptr, FALSE, kMutexName);
-  return own ? GetLastError() == ERROR_ALREADY_EXISTS : GetLastError() == ERROR_ACCESS_DENIED;
-}
 
 // DLLs only from the system folder: a copy started with administrator rights
 // from a folder like Downloads must not load what someone put beside it.
@@ -55,7 +39,7 @@ int AppMain(HINSTANCE instance, int showCommand) {
   } else if (line.kind != CommandLine::Window) {
     return RunFromCommandLine(instance, showCommand, line);
   }
-  if (AnotherCopyRuns()) return 0;
+  if (AnotherCopyRuns(kMutexName)) return 0;
   ui::Application app(instance, showCommand);
   app.SetTitle("Velotune");
   TForm1 form;

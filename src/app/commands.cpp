@@ -6,6 +6,7 @@
 #include "enhance/catalogue.h"
 #include "netopt/optimization_run.h"
 #include "netopt/profiles.h"
+#include "platform/original_values.h"
 #include "platform/settings.h"
 
 namespace velotune {
@@ -46,6 +47,10 @@ bool RunErase(const CommandRequest& request, RunReport& report) {
   return true;
 }
 
+bool RunRestore(const CommandRequest&, RunReport& report) {
+  return RestoreOriginalSettings(report).AllRestored();
+}
+
 constexpr std::array kCommands = {
     CommandSpec{Command::ApplyProfile, "--apply-profile", 1, false, "Network Optimization",
                 TitleFirst::After, Always, RunProfile},
@@ -53,6 +58,8 @@ constexpr std::array kCommands = {
                 "Applying Enhancements", TitleFirst::Before, MachineTweakChanges, RunEnhancements},
     CommandSpec{Command::Erase, "--erase", kEraseBoxes, true, "Erasing Tracks", TitleFirst::Before,
                 Never, RunErase},
+    CommandSpec{Command::Restore, "--restore", 0, false, kRestoreTitle, TitleFirst::Before, Always,
+                RunRestore},
 };
 
 constexpr std::string_view kStartAsUser = "--start-as-user";
@@ -186,6 +193,8 @@ const char* const kUsageText =
     "velotune.exe --erase[=BITS]\n"
     "    Erases the tracks ticked on the Tracks Eraser page, or those BITS names:\n"
     "    9 digits, 1 erase and 0 keep, in the order of that page.\n"
+    "velotune.exe --restore\n"
+    "    Puts back every setting as it was before Velotune first changed it.\n"
     "\n"
     "--quiet with any of them: no window and no message at all.\n"
     "--help or /?: this message.\n"

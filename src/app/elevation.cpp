@@ -54,7 +54,8 @@ ElevatedRun RunElevatedCopy(HWND owner, const std::string& switches) {
   WaitPainting(info.hProcess);
   if (wasEnabled) {
     EnableWindow(owner, TRUE);
-    SetForegroundWindow(owner);
+    // The copy's window had the foreground; give it back to a shown window.
+    if (IsWindowVisible(owner)) SetForegroundWindow(owner);
   }
   if (GetExitCodeProcess(info.hProcess, &run.exitCode)) run.outcome = ElevatedRun::Exited;
   CloseHandle(info.hProcess);

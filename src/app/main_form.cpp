@@ -14,6 +14,7 @@
 #include "netopt/profiles.h"
 #include "netopt/shutdown.h"
 #include "platform/folders.h"
+#include "platform/original_values.h"
 #include "platform/settings.h"
 #include "platform/startup_trace.h"
 #include "platform/system_seam.h"
@@ -233,14 +234,34 @@ void TForm1::BmpButton1Click(ui::Control&) {
     WarnNotAdministrator();
     return;
   }
-  if (Sys().MessageBoxA(Handle(), kRestartQuestion, "Velotune", MB_YESNO | MB_ICONQUESTION) ==
-      IDYES)
-    ShutdownWindows("", false, true);
+  AskToRestart();
 }
 
 void TForm1::ApplyProfileFromTray(int n) {
   ProfileButton(n).SetChecked(true);
   BmpButton1Click(*this);
+}
+
+void TForm1::AskToRestart() {
+  if (Sys().MessageBoxA(Handle(), kRestartQuestion, "Velotune", MB_YESNO | MB_ICONQUESTION) ==
+      IDYES)
+    ShutdownWindows("", false, true);
+}
+
+void TForm1::RestoreOriginalSettings1Click() {
+  // Known without rights: nothing to ask Windows for.
+  if (!AnyOriginalRecorded()) {
+    Sys().MessageBoxA(Handle(), kNothingToRestoreText, "Velotune", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const RunResult run = RunCommand({.command = Command::Restore});
+  if (!run.ran) return;
+  RefreshState();
+  if (!run.held) {
+    Sys().MessageBoxA(Handle(), kNotRestoredText, "Velotune", MB_OK | MB_ICONWARNING);
+    return;
+  }
+  AskToRestart();  // the network values take effect only then, as after a profile
 }
 
 void TForm1::IE_BOXClick(int box) { WriteEraseBox(box, EraseBox(box).Checked()); }
@@ -303,6 +324,11 @@ void TForm1::BuildTray() {
         .Add(profileItems[n - 1], std::string(LookupProfile(n).name),
              [this, n](ui::MenuItem&) { ApplyProfileFromTray(n); })
         .SetIcon(menuShield_);
+  profiles.Add("N5", "-");
+  profiles
+      .Add("RestoreOriginalSettings1", kRestoreTitle,
+           [this](ui::MenuItem&) { RestoreOriginalSettings1Click(); })
+      .SetIcon(menuShield_);
   items.Add("EraseTracks1", "Erase Tracks", [this](ui::MenuItem&) { EraseTracks1Click(); });
   items.Add("N3", "-");
   auto& jumps = items.Add("QuickJump1", "&Quick Jump");

@@ -28,6 +28,11 @@ inline constexpr const char* kRestartQuestion =
 inline constexpr const char* kNotAdministratorText =
     "Some settings could not be written. Velotune must be run as an administrator to change "
     "them.";
+inline constexpr const char* kNothingToRestoreText =
+    "Velotune has not changed any settings yet, so there is nothing to restore.";
+inline constexpr const char* kNotRestoredText =
+    "Some settings could not be put back. Velotune must be run as an administrator to change "
+    "them.";
 inline constexpr const char* kDeclinedText =
     "Velotune was not given administrator rights. Nothing was changed.";
 
@@ -84,6 +89,8 @@ class TForm1 : public ui::Form {
   void RBClick(int profile);
   void BmpButton1Click(ui::Control& sender);
   void ApplyProfileFromTray(int profile);
+  // The tray's way back to the settings from before Velotune changed them.
+  void RestoreOriginalSettings1Click();
   // Tracks eraser: IE_BOX1Click to IE_BOX9Click and the erase button
   void IE_BOXClick(int box);
   void BmpButton2Click(ui::Control& sender);
@@ -131,6 +138,7 @@ class TForm1 : public ui::Form {
   void RestoreEraseBoxes();
   void ReadEnhancementsBack();
   void WarnNotAdministrator();
+  void AskToRestart();
   void OpenBesideProgram(const char* fileName, const char* missingText);
 
   TPrgWnd* progress_ = nullptr;

@@ -11,6 +11,7 @@
 #include "main_window_fixture.h"
 #include "netopt/optimization_run.h"
 #include "platform/folders.h"
+#include "platform/original_values.h"
 #include "platform/settings.h"
 #include "progress/screen.h"
 #include "support/registry_sandbox.h"
@@ -232,6 +233,68 @@ TEST_F(ElevationTest, ShieldIsDrawnOnTheTrayProfileItemsOnlyWithoutRights) {
   EXPECT_LT(iconPixels(*plain), size * size / 4);
   const auto shifted = drawItem("HomeOfficeLAN1");
   EXPECT_EQ(shifted->width(), plain->width() + size + TBarPopupMenu::kIconGap);
+}
+
+// ---- The way back from the tray
+
+TEST_F(ElevationTest, RestoreWithNothingNotedSaysSoWithoutAskingForRights) {
+  CreateLimited();
+  F().RestoreOriginalSettings1Click();
+  EXPECT_TRUE(seam.elevations.empty());
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, kNothingToRestoreText);
+}
+
+TEST_F(ElevationTest, RestorePutsTheProfileBackAndForgetsItWasApplied) {
+  Create();  // elevated: both runs in this process
+  seam.boxAnswer = IDNO;
+  const auto before = test::SnapshotValues(HKEY_LOCAL_MACHINE);
+  F().EnhancementBox(1).SetChecked(true);
+  F().BmpButton3Click(F());
+  F().ApplyProfileFromTray(3);
+  ASSERT_EQ(F().Get<ui::Shape>("Shape1").BrushColor(), kApplied);
+  seam.boxes.clear();
+  F().RestoreOriginalSettings1Click();
+  EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTcpip, "DefaultTTL"));
+  EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kMessengerKey, "Hide Messenger"));
+  EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kSettingsKey, "noset"));
+  EXPECT_EQ(F().Get<ui::Shape>("Shape1").BrushColor(), kNotApplied) << "no profile is applied";
+  EXPECT_FALSE(F().EnhancementBox(1).Checked()) << "the boxes are read back";
+  EXPECT_EQ(progress->Label1().Text(), kRestoreTitle);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, kRestartQuestion);
+  // Our notes aside, the machine is as it was.
+  auto after = test::SnapshotValues(HKEY_LOCAL_MACHINE);
+  std::erase_if(after, [](const test::StoredValue& v) { return v.key.starts_with(kOriginalsPath); });
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(ElevationTest, ALimitedWindowRestoresThroughAnElevatedCopy) {
+  Create();
+  seam.boxAnswer = IDNO;
+  F().ApplyProfileFromTray(2);  // noted and written with full rights
+  form.reset();
+  progress.reset();
+  CreateLimited();
+  seam.boxes.clear();
+  CopyRunsAndExits(0);
+  F().RestoreOriginalSettings1Click();
+  ASSERT_EQ(seam.elevations.size(), 1u);
+  EXPECT_EQ(seam.elevations[0].params, "--restore");
+  EXPECT_TRUE(ranInCopy);
+  EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kSettingsKey, "noset"));
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, kRestartQuestion);
+
+  // A copy that could not put everything back: the warning, no restart question.
+  F().ApplyProfileFromTray(1);  // limited: this one goes to a copy as well
+  seam.boxes.clear();
+  seam.elevations.clear();
+  seam.onElevation = [](const test::ElevationCall&) { return test::ProcessExitingWith(3); };
+  F().RestoreOriginalSettings1Click();
+  ASSERT_EQ(seam.elevations.size(), 1u);
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, kNotRestoredText);
 }
 
 }  // namespace

@@ -251,6 +251,10 @@ check "the files are replaced" same_as_built "$folder"
 wait_started
 check "Finish with \"Run Velotune\" starts it, shown" shown
 check "from its folder" running_from "$folder"
+# Setup runs elevated: the copy that stays was started by the desktop's shell
+# (with the user's token on Windows), not by Setup, which only asked for it.
+started_by_shell() { ! command_lines | grep -q -- '--start-as-user'; }
+check "started through the desktop's shell, not by Setup itself" started_by_shell
 stop_all
 
 # ---- Upgrades keep earlier choices unless told otherwise
