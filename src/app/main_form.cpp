@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/erase_questions.h"
 #include "app/main_form_layout.h"
 #include "app/tray_animation.h"
 #include "app/version.h"
@@ -203,8 +204,12 @@ void TForm1::BmpButton2Click(ui::Control&) {
     Sys().MessageBoxA(Handle(), "No items are selected.", "Velotune", MB_OK | MB_ICONINFORMATION);
     return;
   }
+  const std::optional<BrowserSet> skip = AskAboutRunningBrowsers(Handle(), boxes);
+  if (!skip) return;
+  EraseOutcome outcome;
   RunInProgressWindow(*progress_, "Erasing Tracks", TitleFirst::Before,
-                      [&](RunReport& report) { RunTracksEraser(report, boxes); });
+                      [&](RunReport& report) { outcome = RunTracksEraser(report, boxes, *skip); });
+  ShowWhatStayed(Handle(), outcome);
 }
 
 void TForm1::ReadEnhancementsBack() {

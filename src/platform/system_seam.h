@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace velotune {
 
@@ -41,6 +43,10 @@ struct SystemSeam {
   (HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
   LSTATUS (*RegDeleteKeyW)(HKEY key, LPCWSTR sub);
   LSTATUS (*RegCloseKey)(HKEY key);
+
+  // Processes
+  // Image names ("firefox.exe") of the processes running for this user.
+  std::vector<std::wstring> (*UserProcessImages)();
 };
 
 // The table in use. Starts as the real one.
