@@ -57,13 +57,13 @@ int RunFromCommandLine(HINSTANCE instance, int showCommand, const CommandLine& l
   if (line.quiet) {
     Sys().Sleep = NoPause;
     SilentReport report;
-    held = spec.run(line.request, report);
+    held = spec.run(line.request, report).done;
   } else {
     ui::Application app(instance, showCommand);
     app.SetTitle("Velotune");
     TPrgWnd progress;
     RunInProgressWindow(progress, spec.title, spec.titleFirst,
-                        [&](RunReport& report) { held = spec.run(line.request, report); });
+                        [&](RunReport& report) { held = spec.run(line.request, report).done; });
   }
   TellRunningWindows();
   return held ? kExitDone : kExitRefused;

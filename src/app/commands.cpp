@@ -24,31 +24,32 @@ bool MachineTweakChanges(const CommandRequest& request) {
   return false;
 }
 
-bool RunProfile(const CommandRequest& request, RunReport& report) {
+CommandResult RunProfile(const CommandRequest& request, RunReport& report) {
   report.SetDetail(std::string(LookupProfile(request.profile).name));
   ApplyConnectionProfile(request.profile, report);
   // A profile only counts as applied when the registry holds all of it.
-  if (!ProfileHeld(request.profile)) return false;
+  if (!ProfileHeld(request.profile)) return {};
   WriteAppliedProfile(request.profile);
-  return true;
+  return {.done = true};
 }
 
-bool RunEnhancements(const CommandRequest& request, RunReport& report) {
+CommandResult RunEnhancements(const CommandRequest& request, RunReport& report) {
   ApplyEnhancements(report, request.ticks);
   // A refused rewrite of a value that is already right takes nothing away.
-  return EnhancementsHeld(request.ticks);
+  return {.done = EnhancementsHeld(request.ticks)};
 }
 
-bool RunErase(const CommandRequest& request, RunReport& report) {
+CommandResult RunErase(const CommandRequest& request, RunReport& report) {
   EraseChoices boxes = request.boxes;
   if (request.savedBoxes)
     for (int box = 1; box <= kEraseBoxes; ++box) boxes[box - 1] = ReadEraseBox(box, 1) != 0;
-  RunTracksEraser(report, boxes);
-  return true;
+  const BrowserSet skip = request.skipBrowsers ? *request.skipBrowsers : RunningBrowsers(boxes);
+  const EraseOutcome outcome = RunTracksEraser(report, boxes, skip);
+  return {.done = outcome.EverythingWent(), .whatStayed = ClosingMessage(outcome)};
 }
 
-bool RunRestore(const CommandRequest&, RunReport& report) {
-  return RestoreOriginalSettings(report).AllRestored();
+CommandResult RunRestore(const CommandRequest&, RunReport& report) {
+  return {.done = RestoreOriginalSettings(report).AllRestored()};
 }
 
 constexpr std::array kCommands = {

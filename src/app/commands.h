@@ -3,6 +3,7 @@
 // elevated copy and the command line all start them from here.
 #include <windows.h>
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,6 +25,15 @@ struct CommandRequest {
   EnhancementTicks ticks{};       // ApplyEnhancements
   EraseChoices boxes{};           // Erase
   bool savedBoxes = false;        // Erase: the ticks stored for this account
+  // Erase: the browsers to leave alone, as the user chose; unset, whichever
+  // are running (nobody is there to ask).
+  std::optional<BrowserSet> skipBrowsers = std::nullopt;
+};
+
+// How a run ended.
+struct CommandResult {
+  bool done = false;    // every value reads back as asked, and nothing stayed
+  std::string whatStayed = {};  // for the window: what could not be done, if it says more
 };
 
 struct CommandSpec {
@@ -38,8 +48,7 @@ struct CommandSpec {
   TitleFirst titleFirst;
   // Whether this run writes machine-wide values that a limited token cannot.
   bool (*needsAdministrator)(const CommandRequest&);
-  // The run itself; true when every value reads back as asked and nothing stayed.
-  bool (*run)(const CommandRequest&, RunReport&);
+  CommandResult (*run)(const CommandRequest&, RunReport&);
 };
 
 const CommandSpec& SpecOf(Command command);

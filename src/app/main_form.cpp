@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/elevation.h"
+#include "app/erase_questions.h"
 #include "app/main_form_layout.h"
 #include "app/tray_animation.h"
 #include "app/version.h"
@@ -109,7 +110,9 @@ TForm1::RunResult TForm1::RunCommand(const CommandRequest& request) {
     return result;
   }
   RunInProgressWindow(*progress_, spec.title, spec.titleFirst, [&](RunReport& report) {
-    result.held = spec.run(request, report);
+    const CommandResult ended = spec.run(request, report);
+    result.held = ended.done;
+    result.whatStayed = ended.whatStayed;
   });
   result.ran = true;
   return result;
@@ -278,8 +281,11 @@ void TForm1::BmpButton2Click(ui::Control&) {
     Sys().MessageBoxA(Handle(), "No items are selected.", "Velotune", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  RunInProgressWindow(*progress_, "Erasing Tracks", TitleFirst::Before,
-                      [&](RunReport& report) { RunTracksEraser(report, boxes); });
+  const std::optional<BrowserSet> skip = AskAboutRunningBrowsers(Handle(), boxes);
+  if (!skip) return;
+  const RunResult run = RunCommand({.command = Command::Erase, .boxes = boxes, .skipBrowsers = skip});
+  if (run.ran && !run.whatStayed.empty())
+    Sys().MessageBoxA(Handle(), run.whatStayed.c_str(), "Velotune", MB_OK | MB_ICONWARNING);
 }
 
 void TForm1::ReadEnhancementsBack() {

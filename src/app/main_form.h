@@ -125,6 +125,7 @@ class TForm1 : public ui::Form {
   struct RunResult {
     bool ran = false;   // false: refused, or another run is going on
     bool held = false;  // the run's own verdict (an elevated copy's exit code)
+    std::string whatStayed = {};
   };
   // A run from the table, here or, when it needs rights this process lacks,
   // in an elevated copy.

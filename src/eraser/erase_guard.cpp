@@ -61,15 +61,19 @@ std::optional<EntryFacts> FactsOf(const std::wstring& path) {
   return facts;
 }
 
-// The folder a link leads to, for the folders that are links themselves.
-std::optional<EntryFacts> TargetFactsOf(const std::wstring& path) {
+// Opened through any link on the way, the last one included.
+UniqueFile OpenFollowingLinks(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  const UniqueFile owner(file);
+  return UniqueFile(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+// The folder a link leads to, for the folders that are links themselves.
+std::optional<EntryFacts> TargetFactsOf(const std::wstring& path) {
+  const UniqueFile file = OpenFollowingLinks(path);
   EntryFacts facts;
-  if (!ReadFacts(file, facts)) return std::nullopt;
+  if (!file || !ReadFacts(file, facts)) return std::nullopt;
   return facts;
 }
 
@@ -139,8 +143,9 @@ EraseGuard EraseGuard::ForThisUser(const std::vector<std::string>& extra) {
   for (const std::string& folder : folders) {
     const std::wstring path = ExtendedPath(Widen(NormalizeFolderName(folder)));
     guard.GuardWithParents(path);
-    // Where a link led elsewhere, the folders above the target too.
-    if (UniqueFile file = OpenEntry(WithoutTrailingBackslash(path), 0)) {
+    // Where a link led elsewhere, the folders above the target too. The
+    // handle must follow the link: opened as the link, it names the link.
+    if (const UniqueFile file = OpenFollowingLinks(WithoutTrailingBackslash(path))) {
       const std::wstring target = FinalPathOf(file);
       if (!target.empty()) guard.GuardWithParents(target);
     }

@@ -73,7 +73,22 @@ std::wstring ObjectNameOf(HANDLE file) { return NameOf(file, ReadObjectName, Obj
 bool IsItself(HANDLE file, const std::wstring& expected) {
   // Room for the expected name only: a longer one is another file anyway.
   std::vector<BYTE> buffer;
-  return ReadObjectName(file, buffer, expected.size() + 1) && ObjectNameIn(buffer) == expected;
+  if (!ReadObjectName(file, buffer, expected.size() + 1)) return false;
+  const std::wstring_view name = ObjectNameIn(buffer);
+  if (name == expected) return true;
+  // Wine names "trace." and "trace " (also as folders on the way) without
+  // their last dots and blanks. So reported, the entry is still where it was
+  // expected: a link would have named its target instead.
+  std::wstring trimmed;
+  trimmed.reserve(expected.size());
+  for (wchar_t c : expected) {
+    if (c == L'\\')
+      while (!trimmed.empty() && (trimmed.back() == L'.' || trimmed.back() == L' '))
+        trimmed.pop_back();
+    trimmed += c;
+  }
+  while (!trimmed.empty() && (trimmed.back() == L'.' || trimmed.back() == L' ')) trimmed.pop_back();
+  return trimmed != expected && name == trimmed;
 }
 
 bool DeleteOnClose(HANDLE file) {

@@ -5,6 +5,8 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace velotune {
 
@@ -55,6 +57,10 @@ struct SystemSeam {
   // process is a full administrator and "runas" simply starts the program).
   bool (*TokenIsElevated)();  // asked once, by whoever needs the answer
   BOOL (*ShellExecuteExW)(SHELLEXECUTEINFOW* info);
+
+  // Processes
+  // Image names ("firefox.exe") of the processes running for this user.
+  std::vector<std::wstring> (*UserProcessImages)();
 };
 
 // The table in use. Starts as the real one.

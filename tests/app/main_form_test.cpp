@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/window_region.h"
+#include "eraser/tracks_eraser.h"
 #include "main_window_fixture.h"
 #include "platform/settings.h"
 #include "progress/prg_wnd.h"
@@ -500,6 +501,68 @@ TEST_F(MainFormTest, EraseWithNothingTickedSaysSo) {
   EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
   EXPECT_FALSE(shown);
   EXPECT_FALSE(progress->IsVisible());
+}
+
+std::vector<std::wstring> firefoxRuns;
+std::vector<std::wstring> FakeProcesses() { return firefoxRuns; }
+
+// Firefox runs while its cookie box and the Internet Explorer cookie box are
+// ticked (Internet Explorer's location is empty in the sandbox, so nothing
+// of this machine is touched).
+TEST_F(MainFormTest, RunningBrowsersAreAskedAboutBeforeTheRun) {
+  const std::string question = RunningBrowsersQuestion({true, false, false, false});
+  const UINT asked = MB_CANCELTRYCONTINUE | MB_ICONWARNING;
+  const struct {
+    const char* name;
+    std::vector<int> answers;  // one per question
+    std::vector<std::string> texts;
+    bool runs;
+  } cases[] = {
+      {"cancel does nothing", {IDCANCEL}, {question}, false},
+      {"try again looks again", {IDTRYAGAIN, IDCANCEL}, {question, question}, false},
+      {"closed meanwhile: the run goes on", {IDTRYAGAIN}, {question}, true},
+      {"continue goes without it and says so",
+       {IDCONTINUE},
+       {question,
+        "Not all tracks could be erased.\n\nErase Firefox Cookie Files: skipped because Firefox "
+        "was running. Close Firefox and erase again."},
+       true},
+  };
+  // Firefox's folders in a folder of the test's own, for the runs that reach them.
+  test::TempFolder dir;
+  for (const char* folder : {"AppData", "Local AppData"})
+    PutText(HKEY_CURRENT_USER,
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", folder,
+            dir / folder);
+  Create();
+  Sys().UserProcessImages = FakeProcesses;
+  for (int box = 1; box <= 9; ++box) F().EraseBox(box).SetChecked(box == 1 || box == 3);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    firefoxRuns = {L"firefox.exe"};
+    seam.boxes.clear();
+    size_t asks = 0;
+    seam.onBox = [&](const test::MessageBoxCall& box) {
+      if (box.type != asked) return;
+      seam.boxAnswer = c.answers[asks++];
+      // Closed while the question was up, unless asked again.
+      if (asks == c.answers.size()) firefoxRuns.clear();
+    };
+    bool ran = false;
+    seam.onPause = [&](DWORD) { ran = true; };
+    F().BmpButton2Click(F());
+    std::vector<std::string> texts;
+    for (const auto& box : seam.boxes) {
+      texts.push_back(box.text);
+      EXPECT_EQ(box.caption, "Velotune");
+      EXPECT_EQ(box.owner, F().Handle());
+    }
+    EXPECT_EQ(texts, c.texts);
+    EXPECT_EQ(ran, c.runs);
+    for (const auto& box : seam.boxes)
+      EXPECT_EQ(box.type, box.text == question ? asked : static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_FALSE(progress->IsVisible());
+  }
 }
 
 TEST_F(MainFormTest, ApplyingEnhancementsWritesTheTicksAndWarnsWhenRefused) {

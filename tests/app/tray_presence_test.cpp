@@ -5,6 +5,7 @@
 
 #include "app/main_form.h"
 #include "app/tray_animation.h"
+#include "eraser/tracks_eraser.h"
 #include "main_window_fixture.h"
 #include "netopt/profiles.h"
 #include "progress/prg_wnd.h"
@@ -282,6 +283,18 @@ TEST_F(TrayPresenceTest, EraseTracksFromTheTrayWithNothingTicked) {
   RunItem("EraseTracks1");
   ASSERT_EQ(seam.boxes.size(), 1u);
   EXPECT_EQ(seam.boxes[0].text, "No items are selected.");
+}
+
+std::vector<std::wstring> OperaRuns() { return {L"opera.exe"}; }
+
+TEST_F(TrayPresenceTest, EraseTracksFromTheTrayAsksAboutRunningBrowsers) {
+  for (int box = 1; box <= 9; ++box) form->EraseBox(box).SetChecked(box == 7);
+  Sys().UserProcessImages = OperaRuns;
+  seam.boxAnswer = IDCANCEL;
+  RunItem("EraseTracks1");
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, RunningBrowsersQuestion({false, false, true, false}));
+  EXPECT_EQ(seam.boxes[0].type, static_cast<UINT>(MB_CANCELTRYCONTINUE | MB_ICONWARNING));
 }
 
 // Keys typed into the open tray menu, one per tick of a timer, while the

@@ -40,15 +40,15 @@ state() {
 # ---- Every profile, quietly
 stop_all
 wine reg delete 'HKCU\Software\Quorvane' /f >/dev/null 2>&1
-ttl=(x 128 128 64 64)
-window=(x 0x7fff 0x7fff 0x3ebc0 0x3e640)
+# A value each profile writes, and what it writes there.
+written=(x "$tcpip|MTU|0x240" "$tcpip|MTU|0x5dc" "$mstcp|DefaultTTL|64" "$tcpip|TcpWindowSize|0x3e640")
 for n in 1 2 3 4; do
+  IFS='|' read -r key name data <<<"${written[n]}"
   run --apply-profile=$n --quiet
   check "--apply-profile=$n --quiet exits 0" code_is 0
   check "profile $n: noset = $n" value_is "$hkcu" noset "0x$n"
-  check "profile $n: MSTCP DefaultTTL = ${ttl[n]}" value_is "$mstcp" DefaultTTL "${ttl[n]}"
+  check "profile $n: $name = $data" value_is "$key" "$name" "$data"
 done
-check "profile 4: Tcpip TcpWindowSize" value_is "$tcpip" TcpWindowSize "${window[4]}"
 run --APPLY-PROFILE=3 --QUIET
 check "switch names in any case" code_is 0
 check "noset = 3" value_is "$hkcu" noset 0x3
@@ -82,6 +82,17 @@ wine reg add "$hkcu" /v ie_box5 /t REG_DWORD /d 1 /f >/dev/null 2>&1
 run --erase --quiet
 check "--erase with the saved typed-address tick exits 0" code_is 0
 check "... and erases them" no_key "$typed"
+
+# A running browser is left alone, and the exit code says that not all went.
+cp "$exe" "$(dirname "$exe")/firefox.exe"
+(cd "$(dirname "$exe")" && wine ./firefox.exe -s >/dev/null 2>&1 &)
+firefox_runs() { pgrep -f 'firefox\.exe' >/dev/null; }
+check "a stand-in firefox.exe runs" within 100 firefox_runs
+run --erase=110000000 --quiet
+check "--erase with Firefox running exits 3" code_is 3
+stop_all
+run --erase=110000000 --quiet
+check "... and 0 once it has ended" code_is 0
 
 # ---- Wrong switches change nothing
 before=$(state)

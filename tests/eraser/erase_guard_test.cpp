@@ -52,25 +52,27 @@ std::optional<FileIdentity> IdentityOf(const std::string& spelling) {
   return read ? std::optional(facts.identity) : std::nullopt;
 }
 
-// A share "\\localhost\<name>" for drive C:, as Wine maps shares to folders
-// of the prefix; gone with the object.
+// A share "\\localhost\<name>" for drive C: or another folder, as Wine maps
+// shares to folders of the prefix; gone with the object.
 class LocalShare {
  public:
-  LocalShare() {
+  explicit LocalShare(const std::string& folder = "C:\\", const std::string& tag = "") {
     // Drive C: shows as "<prefix>/dosdevices/c:".
     const std::string driveC = test::UnixPath("C:\\");
     const size_t devices = driveC.rfind("/dosdevices/");
     if (devices == std::string::npos) return;
     const std::string unc = driveC.substr(0, devices) + "/dosdevices/unc/localhost";
-    name_ = "velotune-test-" + std::to_string(GetCurrentProcessId());
+    name_ = "velotune-test-" + tag + std::to_string(GetCurrentProcessId());
     link_ = unc + "/" + name_;
     ok_ = test::RunUnix(
-        "/bin/sh -c \"mkdir -p '" + unc + "' && ln -s -n '" + driveC + "' '" + link_ + "'\"",
+        "/bin/sh -c \"mkdir -p '" + unc + "' && ln -s -n '" + test::UnixPath(folder) + "' '" +
+            link_ + "'\"",
         [](const std::string& share) {
           return GetFileAttributesW(Widen(share).c_str()) != INVALID_FILE_ATTRIBUTES;
         },
-        "\\\\localhost\\" + name_ + "\\windows");
+        "\\\\localhost\\" + name_ + "\\.");
   }
+  const std::string& name() const { return name_; }
   ~LocalShare() {
     if (!link_.empty())
       test::RunUnix(
@@ -239,6 +241,19 @@ TEST_F(EraseGuardTest, CacheFoldersInsideTheProfileAreAllowedInAnySpelling) {
       ASSERT_TRUE(opened) << spelling;
       EXPECT_EQ(IdentityOf(Narrow(opened->path)), IdentityOf(folder)) << spelling;
     }
+}
+
+// Documents may be a link (a junction on Windows) to a folder elsewhere, say
+// D:\Sync\Documents: the folders above that target are guarded too.
+TEST(EraseGuardLinks, FoldersAboveAGuardedLinksTargetAreGuarded) {
+  TempFolder dir;
+  dir.MakeFile("sync\\Documents\\letter.doc");
+  dir.MakeFile("sync\\Other\\cache.tmp");
+  ASSERT_TRUE(dir.MakeFolderLink("home\\Documents", "sync\\Documents"));
+  const EraseGuard guard = EraseGuard::ForThisUser({dir / "home\\Documents"});
+  for (const std::string& refused : {dir / "sync", dir / "sync\\Documents", dir / "home"})
+    EXPECT_FALSE(guard.Allows(refused)) << refused;
+  EXPECT_TRUE(guard.Allows(dir / "sync\\Other"));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/folders.h"
+#include "platform/text.h"
 #include "support/seam_recorder.h"
 #include "support/temp_folder.h"
 
@@ -226,6 +228,116 @@ TEST_F(RemovalTest, EraseFileDeletesOnlyThatFileAndNeverThroughALink) {
     EraseFile(guard, tree(), name);
   EXPECT_EQ(Left(), (Names{"folder.txt", "folder.txt\\inside.txt", "global.dat", "other.txt"}));
   EXPECT_EQ(dir.Read("target.txt"), "keep");
+}
+
+TEST(MatchesMask, LongNamesAgainstTheMask) {
+  const struct {
+    const wchar_t* name;
+    const wchar_t* mask;
+    bool matches;
+  } cases[] = {
+      {L"a.arl", L"*.arl", true},      {L"B.ARL", L"*.arl", true},
+      {L".arl", L"*.arl", true},       {L"x.y.arl", L"*.arl", true},
+      {L"keep.arlx", L"*.arl", false}, {L"notes.arl_old", L"*.arl", false},
+      {L"arl", L"*.arl", false},       {L"a.arl.txt", L"*.arl", false},
+      {L"no-dot", L"*.*", true},       {L"a.b", L"?.b", true},
+      {L"ab.b", L"?.b", false},        {L"trace.", L"*.*", true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.matches) << c.name;
+}
+
+// Under Wine, as on NTFS, the listing's "*.arl" also matches the short
+// names of these (KEEP~1.ARL and the like).
+TEST_F(RemovalTest, ArlMaskLooksAtTheLongNameOnly) {
+  dir.MakeFile("tree\\a.arl");
+  dir.MakeFile("tree\\keep.arlx", "keep");
+  dir.MakeFile("tree\\notes.arl_old", "keep");
+  dir.MakeFile("tree\\box.arlx\\inner.arl", "keep");
+  dir.MakeFile("tree\\in.arl\\x.arl");
+  dir.MakeFile("tree\\in.arl\\keep.arlx", "keep");
+  EXPECT_TRUE(RemoveArlFiles(guard, tree()));
+  EXPECT_EQ(Left(), (Names{"box.arlx", "box.arlx\\inner.arl", "in.arl", "in.arl\\keep.arlx",
+                           "keep.arlx", "notes.arl_old"}));
+}
+
+// Legal on NTFS, and reachable only through "\\?\" paths.
+TEST_F(RemovalTest, NamesEndingInADotOrASpaceGo) {
+  const std::wstring top = L"\\\\?\\" + Widen(tree()) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW((top + L"sub.").c_str(), nullptr));
+  const wchar_t* files[] = {L"trace.", L"trace ", L"sub.\\t."};
+  for (const wchar_t* file : files) {
+    HANDLE made = CreateFileW((top + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE) << Narrow(file);
+    CloseHandle(made);
+  }
+  // (The listing helper does not enter "sub.", but the removal must.)
+  ASSERT_EQ(Left(), (Names{"sub.", "trace ", "trace."}));
+  StayCounts stayed;
+  EXPECT_TRUE(RemoveFolderContents(guard, tree(), &stayed));
+  EXPECT_EQ(Left(), Names{});
+  EXPECT_EQ(stayed.Total(), 0);
+}
+
+TEST_F(RemovalTest, WhatStaysIsCountedWithItsReason) {
+  dir.MakeFile("tree\\locked.txt");
+  dir.MakeFile("tree\\sub\\held.txt");
+  dir.MakeFile("tree\\sub\\free.txt");
+  dir.MakeFile("tree\\free.txt");
+  ASSERT_TRUE(dir.SetAttributes("tree\\locked.txt", FILE_ATTRIBUTE_READONLY));
+  // Another program holds it open without sharing deletion.
+  HANDLE held = CreateFileW(ExtendedPath(dir / "tree\\sub\\held.txt").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  StayCounts stayed;
+  RemoveFolderContents(guard, tree(), &stayed);
+  CloseHandle(held);
+  EXPECT_EQ(Left(), (Names{"locked.txt", "sub", "sub\\held.txt"}));
+  EXPECT_EQ(stayed[StayReason::ReadOnly], 1);
+  EXPECT_EQ(stayed[StayReason::InUse], 1);
+  EXPECT_EQ(stayed.Total(), 2);  // the folder that holds one is not counted again
+  dir.SetAttributes("tree\\locked.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
+// Runs on a thread that asks for a small stack. Wine gives threads no less
+// than its default stack, and its Unix paths end near 2,000 levels, so the
+// crash of a walk whose stack grows with the depth cannot be shown here; this
+// shows that the walk empties a deep tree.
+DWORD WINAPI RemoveOnSmallStack(void* folder) {
+  const EraseGuard guard = EraseGuard::ForThisUser();
+  return RemoveFolderContents(guard, *static_cast<const std::string*>(folder)) ? 0 : 1;
+}
+
+TEST_F(RemovalTest, DeepTreeOnASmallStack) {
+  // As deep as Wine's Unix paths allow; the stack holds far fewer levels.
+  constexpr int kDepth = 300;
+  std::wstring path = L"\\\\?\\" + Widen(tree());
+  for (int level = 0; level < kDepth; ++level) {
+    path += L"\\d";
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << level;
+  }
+  HANDLE file = CreateFileW((path + L"\\f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  std::string folder = tree();
+  HANDLE thread = CreateThread(nullptr, 64 * 1024, RemoveOnSmallStack, &folder,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread, 60000), WAIT_OBJECT_0);
+  DWORD result = 1;
+  GetExitCodeThread(thread, &result);
+  CloseHandle(thread);
+  EXPECT_EQ(result, 0u);
+  EXPECT_EQ(Left(), Names{});
+}
+
+TEST_F(RemovalTest, FlatFolderLargerThanOneBatch) {
+  constexpr int kFiles = 4096 + 300;
+  for (int i = 0; i < kFiles; ++i) dir.MakeFile("tree\\" + CacheEntry(i));
+  dir.MakeFile("tree\\sub\\last.txt");
+  EXPECT_TRUE(RemoveFolderContents(guard, tree()));
+  EXPECT_EQ(Left(), Names{});
 }
 
 }  // namespace

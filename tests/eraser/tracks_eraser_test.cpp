@@ -54,11 +54,14 @@ class TracksEraser : public test::RunTest {
     RunTest::TearDown();
   }
 
-  void Run(std::initializer_list<int> ticked) {
+  EraseOutcome Run(std::initializer_list<int> ticked, const BrowserSet& skip = {}) {
+    report.SetProgress(0);
+    return RunTracksEraser(report, Boxes(ticked), skip);
+  }
+  static EraseChoices Boxes(std::initializer_list<int> ticked) {
     EraseChoices boxes{};
     for (int box : ticked) boxes[box - 1] = true;
-    report.SetProgress(0);
-    RunTracksEraser(report, boxes);
+    return boxes;
   }
 
   TempFolder dir;
@@ -134,7 +137,8 @@ TEST_F(TracksEraser, InternetExplorerCacheAnnouncesItselfThenTheHistory) {
   EXPECT_FALSE(dir.Exists("ie\\Cache\\Content.IE5"));
   EXPECT_FALSE(dir.Exists("ie\\History\\History.IE5"));
   EXPECT_TRUE(dir.Exists("ie\\Cookies\\user@site.txt"));
-  EXPECT_EQ(report.detail, "Erasing Internet Explorer History...");
+  EXPECT_EQ(report.shownDetails,
+            (std::vector<std::string>{kIeCacheText, "Erasing Internet Explorer History..."}));
   EXPECT_EQ(std::string(kIeCacheText), "Erasing Internet Explorer Cache Information...");
 }
 
@@ -145,8 +149,9 @@ TEST_F(TracksEraser, MissingBrowsersFindNothingAndStillAdvance) {
   SetCurrentDirectoryA((dir / "opera").c_str());  // an empty location must not mean this
   Run({6, 7, 8});
   SetCurrentDirectoryA(old);
-  EXPECT_TRUE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Opera Software"));
-  EXPECT_EQ(test::ValueCount(HKEY_CURRENT_USER, "Software\\Opera Software"), 0);
+  // Read, never created.
+  EXPECT_FALSE(test::KeyExists(HKEY_CURRENT_USER, "Software\\Opera Software"));
+  EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\America Online"));
   for (const char* kept :
        {"opera\\cookies4.dat", "opera\\global.dat", "opera\\Cache4\\opr0001.tmp", "aol\\a.arl"})
     EXPECT_TRUE(dir.Exists(kept)) << kept;
@@ -191,7 +196,7 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
     char old[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, old);
     SetCurrentDirectoryA(dir.path().c_str());
-    RunTracksEraser(report, boxes, guarded);
+    RunTracksEraser(report, boxes, {}, guarded);
     SetCurrentDirectoryA(old);
     EXPECT_TRUE(dir.Exists(d.canary));
     EXPECT_EQ(report.Progress(), 100);
@@ -200,7 +205,7 @@ TEST_F(TracksEraser, GuardedLocationsAreLeftAlone) {
   PutText(HKEY_CURRENT_USER, kShellFolders, "Cookies", dir / "home\\AppData\\Cookies");
   EraseChoices boxes{};
   boxes[2] = true;
-  RunTracksEraser(report, boxes, guarded);
+  RunTracksEraser(report, boxes, {}, guarded);
   EXPECT_FALSE(dir.Exists("home\\AppData\\Cookies\\c.txt"));
   EXPECT_TRUE(dir.Exists("home\\keep.txt"));
 }
@@ -279,6 +284,171 @@ TEST_F(TracksEraser, LocationsInAnyScript) {
   EXPECT_EQ(test::TreeBelow(dir / cookies), std::vector<std::string>{});
   for (const std::string& look : {std::string("Opera"), std::string("Kuki"), std::string("Meiguo")})
     EXPECT_EQ(test::TreeBelow(dir / "look\\" + look).size(), 6u) << look;
+}
+
+// What Windows does for a 64-bit program: the 32-bit view of
+// HKLM\Software is its WOW6432Node. Keys opened for reading are recorded.
+std::vector<REGSAM> opened;
+LSTATUS OpenWithViews(HKEY key, LPCWSTR sub, DWORD options, REGSAM sam, PHKEY result) {
+  opened.push_back(sam);
+  std::wstring path = sub ? sub : L"";
+  if (key == HKEY_LOCAL_MACHINE && (sam & KEY_WOW64_32KEY) && path.rfind(L"Software\\", 0) == 0)
+    path.insert(9, L"WOW6432Node\\");
+  return RealSystem().RegOpenKeyExW(key, path.c_str(), options, sam, result);
+}
+int created = 0;
+LSTATUS CountCreate(HKEY key, LPCWSTR sub, DWORD reserved, LPWSTR cls, DWORD options, REGSAM sam,
+                    const LPSECURITY_ATTRIBUTES sa, PHKEY result, LPDWORD disposition) {
+  ++created;
+  return RealSystem().RegCreateKeyExW(key, sub, reserved, cls, options, sam, sa, result,
+                                      disposition);
+}
+
+TEST_F(TracksEraser, LocationsAreReadOnlyAndFromTheViewTheBrowserWrote) {
+  test::RegistrySandbox fresh;
+  // A 32-bit AOL wrote its location where a 32-bit program's writes go.
+  PutText(HKEY_LOCAL_MACHINE, "Software\\WOW6432Node\\America Online\\Aol\\Current Version",
+          "AppPath", dir / "aol");
+  PutText(HKEY_CURRENT_USER, "Software\\Opera Software", "Last Directory", dir / "opera");
+  opened.clear();
+  created = 0;
+  Sys().RegOpenKeyExW = OpenWithViews;
+  Sys().RegCreateKeyExW = CountCreate;
+  Run({6, 7, 8});
+  Sys().RegOpenKeyExW = RealSystem().RegOpenKeyExW;
+  Sys().RegCreateKeyExW = RealSystem().RegCreateKeyExW;
+  EXPECT_FALSE(dir.Exists("aol\\a.arl"));
+  EXPECT_TRUE(dir.Exists("aol\\keep.txt"));
+  EXPECT_FALSE(dir.Exists("opera\\cookies4.dat"));
+  EXPECT_EQ(created, 0);
+  ASSERT_FALSE(opened.empty());
+  for (REGSAM sam : opened) EXPECT_EQ(sam & ~(KEY_WOW64_32KEY | KEY_WOW64_64KEY), KEY_READ);
+  EXPECT_FALSE(test::KeyExists(HKEY_LOCAL_MACHINE, "Software\\America Online"));
+}
+
+TEST_F(TracksEraser, WhatStayedIsToldPerBoxWithWhatToDo) {
+  const std::string profile = "appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\";
+  dir.MakeFile(profile + "cookies.sqlite");
+  dir.MakeFile("ie\\Cookies\\locked.txt");
+  ASSERT_TRUE(dir.SetAttributes("ie\\Cookies\\locked.txt", FILE_ATTRIBUTE_READONLY));
+  // Firefox holds its cookie database open.
+  HANDLE held = CreateFileW(ExtendedPath(dir / profile + "cookies.sqlite").c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const EraseOutcome outcome = Run({1, 3, 6});
+  CloseHandle(held);
+  dir.SetAttributes("ie\\Cookies\\locked.txt", FILE_ATTRIBUTE_NORMAL);
+  EXPECT_FALSE(dir.Exists(profile + "cookies.txt"));
+  EXPECT_FALSE(dir.Exists("opera\\cookies4.dat"));
+  EXPECT_EQ(outcome.stayed[0][StayReason::InUse], 1);
+  EXPECT_EQ(outcome.stayed[0].Total(), 1);
+  EXPECT_EQ(outcome.stayed[2][StayReason::ReadOnly], 1);
+  EXPECT_EQ(outcome.stayed[5].Total(), 0);
+  EXPECT_FALSE(outcome.EverythingWent());
+  EXPECT_EQ(ClosingMessage(outcome),
+            "Not all tracks could be erased.\n"
+            "\nErase Firefox Cookie Files: 1 item stayed (1 in use by another program). Close "
+            "Firefox and erase again."
+            "\nErase Internet Explorer Cookie Files: 1 item stayed (1 read-only). Clear their "
+            "read-only attribute and erase again.");
+  // The run still ends as every run does.
+  EXPECT_EQ(percentages.back(), kCompletedText);
+}
+
+TEST_F(TracksEraser, EverythingWentSaysNothing) {
+  const EraseOutcome outcome = Run({1, 2, 3, 4, 5, 6, 7, 8, 9});
+  EXPECT_TRUE(outcome.EverythingWent());
+  EXPECT_EQ(ClosingMessage(outcome), "");
+}
+
+TEST_F(TracksEraser, ARunningBrowserSkippedIsLeftAloneAndTold) {
+  BrowserSet skip{};
+  skip[static_cast<int>(Browser::Firefox)] = true;
+  skip[static_cast<int>(Browser::Aol)] = true;
+  const EraseOutcome outcome = Run({1, 2, 6, 8, 9}, skip);
+  EXPECT_TRUE(dir.Exists("appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\cookies.txt"));
+  EXPECT_TRUE(dir.Exists("appdata\\Mozilla\\Firefox\\Profiles\\abc.default\\Cache\\0\\entry"));
+  EXPECT_TRUE(dir.Exists("aol\\a.arl"));
+  EXPECT_FALSE(dir.Exists("opera\\cookies4.dat"));
+  EXPECT_EQ(report.shownDetails,
+            std::vector<std::string>{"Erasing Opera Internet Cookie Files..."});
+  // The gauge goes as far as ever.
+  EXPECT_EQ(percentages, ([] {
+              auto texts = Texts({0, 25, 50, 75, 100});
+              for (auto& t : Closing(kFinishingText)) texts.push_back(t);
+              return texts;
+            }()));
+  EXPECT_FALSE(outcome.EverythingWent());
+  EXPECT_EQ(ClosingMessage(outcome),
+            "Not all tracks could be erased.\n"
+            "\nErase Firefox Cookie Files: skipped because Firefox was running. Close Firefox and "
+            "erase again."
+            "\nErase Firefox Cache Information: skipped because Firefox was running. Close Firefox "
+            "and erase again."
+            "\nErase America Online Cache Files: skipped because America Online was running. "
+            "Close America Online and erase again.");
+}
+
+std::vector<std::wstring> runningImages;
+std::vector<std::wstring> FakeProcesses() { return runningImages; }
+
+TEST_F(TracksEraser, RunningBrowsersOfTickedBoxesByImageName) {
+  Sys().UserProcessImages = FakeProcesses;
+  const struct {
+    std::vector<std::wstring> images;
+    std::initializer_list<int> ticked;
+    BrowserSet running;  // Firefox, Internet Explorer, Opera, America Online
+  } cases[] = {
+      {{}, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {}},
+      {{L"explorer.exe", L"FIREFOX.EXE", L"notepad.exe"}, {1}, {true, false, false, false}},
+      {{L"firefox.exe"}, {3, 6, 8}, {}},  // its boxes unticked
+      {{L"iexplore.exe"}, {5}, {false, true, false, false}},
+      {{L"opera.exe", L"waol.exe"}, {7, 9}, {false, false, true, true}},
+      {{L"aol.exe"}, {8}, {false, false, false, true}},
+      {{L"firefox.exe.bak", L"opera", L"myaol.exe"}, {1, 6, 8}, {}},
+  };
+  for (const auto& c : cases) {
+    runningImages = c.images;
+    EXPECT_EQ(RunningBrowsers(Boxes(c.ticked)), c.running) << c.images.size();
+  }
+  BrowserSet two{};
+  two[0] = two[2] = true;
+  EXPECT_EQ(RunningBrowsersQuestion(two),
+            "Firefox and Opera are running, and a running browser keeps some of its tracks.\n\n"
+            "Close them and click Try Again, click Continue to erase without them, or click "
+            "Cancel.");
+}
+
+// Current Opera, built on Chromium: its profile in the roaming application
+// data folder, its cache in the local twin, each either at the top or in
+// "Default".
+TEST_F(TracksEraser, TodaysOperaCookiesAndCache) {
+  PutText(HKEY_CURRENT_USER,
+          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders",
+          "Local AppData", dir / "local");
+  std::vector<std::string> gone, kept;
+  for (const char* profile : kOperaProfiles)
+    for (const char* sub : kOperaProfileSubfolders) {
+      const std::string roaming = std::string("appdata\\Opera Software\\") + profile + "\\" + sub;
+      const std::string local = std::string("local\\Opera Software\\") + profile + "\\" + sub;
+      for (const char* file : kOperaCookieFiles) gone.push_back(roaming + file);
+      gone.push_back(local + "Cache\\Cache_Data\\f_000001");
+      gone.push_back(local + "Cache\\Cache_Data\\index");
+      for (const char* file : {"History", "Bookmarks", "Login Data", "Preferences", "Web Data",
+                               "Network\\TransportSecurity", "Cache\\roaming-stays"})
+        kept.push_back(roaming + file);
+      kept.push_back(local + "Code Cache\\js\\index");
+    }
+  for (const auto& file : gone) dir.MakeFile(file);
+  for (const auto& file : kept) dir.MakeFile(file, "keep");
+  const EraseOutcome outcome = Run({6, 7});
+  for (const auto& file : gone) EXPECT_FALSE(dir.Exists(file)) << file;
+  for (const auto& file : kept) EXPECT_TRUE(dir.Exists(file)) << file;
+  EXPECT_TRUE(dir.Exists("local\\Opera Software\\Opera Stable\\Cache"));
+  EXPECT_TRUE(outcome.EverythingWent());
+  // The old layout as before.
+  EXPECT_FALSE(dir.Exists("opera\\cookies4.dat"));
+  EXPECT_FALSE(dir.Exists("opera\\Cache4\\opr0001.tmp"));
 }
 
 }  // namespace
