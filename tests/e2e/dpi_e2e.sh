@@ -74,6 +74,8 @@ for dpi in 96 120 144 192; do
   out="$shots/$dpi"
   mkdir -p "$out"
   shot "$out/page-network.png" $X0 $Y0 "$W" "$H"
+  # What the screen shows just left of the window: the same as in its cut corners.
+  behind=$(convert "$shots/screen.png" -format "%[pixel:p{$((X0 - 2)),$((Y0 + 2))}]" info:)
   for n in 2 3 4; do
     click $((X0 + $(s 70))) $((Y0 + $(s $((nav[n] + 20)))))
     shot "$out/page-${names[n]}.png" $X0 $Y0 "$W" "$H"
@@ -102,8 +104,7 @@ for dpi in 96 120 144 192; do
   if [[ $dpi == 192 ]]; then
     # Outside the outline the screen behind shows: the corners are cut in
     # 2x2 blocks, the 1x outline doubled.
-    convert "$out/page-network.png" -crop 8x8+0+0 +repage "$shots/corner.png"
-    root=$(convert "$shots/screen.png" -format '%[pixel:p{5,5}]' info:)
+    root=$behind
     px() { convert "$out/page-network.png" -format "%[pixel:p{$1,$2}]" info:; }
     cut_corner() {
       [[ $(px 0 0) == "$root" && $(px 3 1) == "$root" && $(px 1 3) == "$root" &&
