@@ -5,7 +5,8 @@
 set -euo pipefail
 
 OUT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-IM=/usr/bin/convert
+CONVERT=/usr/bin/convert
+IM=im
 ID=/usr/bin/identify
 FONTS=/usr/share/fonts/truetype/dejavu
 BOLD=$FONTS/DejaVuSans-Bold.ttf
@@ -15,9 +16,70 @@ BOLDOBL=$FONTS/DejaVuSans-BoldOblique.ttf
 export MAGICK_THREAD_LIMIT=1
 export LC_ALL=C
 
-for f in "$IM" "$ID" "$BOLD" "$BOLDOBL"; do
+for f in "$CONVERT" "$ID" "$BOLD" "$BOLDOBL"; do
   [[ -e $f ]] || { echo "draw_artwork: missing $f" >&2; exit 1; }
 done
+
+# Every picture is drawn at three scales for the screen's DPI: 1x (96 DPI),
+# 1.5x and 2x, written as name.png, name_x15.png and name_x2.png. K is the
+# scale in halves; one run of this script per scale.
+if [[ -z ${VT_K:-} ]]; then
+  for k in 2 3 4; do VT_K=$k bash "${BASH_SOURCE[0]}"; done
+  exit 0
+fi
+K=$VT_K
+case $K in 2) SUF= ;; 3) SUF=_x15 ;; 4) SUF=_x2 ;; *) echo "draw_artwork: bad scale $K" >&2; exit 1 ;; esac
+
+# A length of the 1x drawing at this scale: whole pixels, or fractions.
+px() { echo $((($1 * K + 1) / 2)); }
+fx() { awk -v v="$1" -v k="$K" 'BEGIN { printf "%.3f", v * k / 2 }'; }
+
+# Sizes and offsets (WxH+X+Y, any part) scaled.
+scale_geom() {
+  local g=$1 out= num sign
+  while [[ -n $g ]]; do
+    if [[ $g =~ ^([0-9]+)(.*)$ ]]; then
+      out+=$(px "${BASH_REMATCH[1]}"); g=${BASH_REMATCH[2]}
+    else
+      out+=${g:0:1}; g=${g:1}
+    fi
+  done
+  echo "$out"
+}
+
+# Drawing primitives at this scale. Whole-pixel rectangles and points become
+# rectangles over exactly the pixels they covered, scaled; the rest is drawn
+# through an affine transform that keeps pixel centres on pixel centres.
+scale_mvg() {
+  local m=$1
+  if [[ $m =~ ^(rectangle|point)\ ([0-9]+),([0-9]+)(\ ([0-9]+),([0-9]+))?$ ]]; then
+    local x0=${BASH_REMATCH[2]} y0=${BASH_REMATCH[3]} x1=${BASH_REMATCH[5]:-${BASH_REMATCH[2]}}
+    local y1=${BASH_REMATCH[6]:-${BASH_REMATCH[3]}}
+    echo "rectangle $(px "$x0"),$(px "$y0") $(($(px $((x1 + 1))) - 1)),$(($(px $((y1 + 1))) - 1))"
+    return
+  fi
+  local f t
+  f=$(fx 1); t=$(awk -v k="$K" 'BEGIN { printf "%.3f", (k / 2 - 1) / 2 }')
+  echo "affine $f,0,0,$f,$t,$t $m"
+}
+
+# ImageMagick with the 1x drawing's sizes, offsets, fonts and primitives
+# scaled. At 1x the arguments pass unchanged, so those pictures stay as they were.
+im() {
+  if [[ $K == 2 ]]; then "$CONVERT" "$@"; return; fi
+  local out=() prev= a
+  for a in "$@"; do
+    local orig=$a
+    case $prev in
+      -size | -extent | -resize | -geometry | -crop | -annotate) a=$(scale_geom "$a") ;;
+      -pointsize) a=$(fx "$a") ;;
+      -blur) a="0x$(fx "${a#0x}")" ;;
+      -draw) a=$(scale_mvg "$a") ;;
+    esac
+    out+=("$a"); prev=$orig
+  done
+  "$CONVERT" "${out[@]}"
+}
 
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
@@ -66,7 +128,7 @@ grad_shape() { # w h top bottom "draw primitives" dst
 key_olive() { # rgba backdrop "shape primitives" dst
   "$IM" "$2" "$1" -compose Over -composite -alpha off "$TMP/flat.png"
   "$IM" "$1" -alpha off -fill black -colorize 100 -fill white -draw "$3" -threshold 50% "$TMP/mask.png"
-  "$IM" -size "$("$IM" "$1" -format %wx%h info:)" xc:"$OLIVE" \
+  "$CONVERT" -size "$("$CONVERT" "$1" -format %wx%h info:)" xc:"$OLIVE" \
     "$TMP/flat.png" "$TMP/mask.png" -compose Over -composite "$TMP/keyed.png"
   local want got
   want=$(count_colour "$TMP/mask.png" black)
@@ -127,7 +189,7 @@ PAGE_X0=152; PAGE_Y0=54; PAGE_X1=544; PAGE_Y1=369
 
 # Product name: "Velo" white, "tune" in the green accent, soft drop shadow.
 NAME_PT=37
-VELO_W=$("$IM" -font "$BOLDOBL" -pointsize $NAME_PT label:Velo -format %w info:)
+VELO_W=$("$CONVERT" -font "$BOLDOBL" -pointsize $NAME_PT label:Velo -format %w info:)
 "$IM" -size 240x$TITLE_H xc:none -font "$BOLDOBL" -pointsize $NAME_PT -gravity NorthWest \
   -fill 'rgba(0,20,70,0.6)' -annotate +2+2 'Velotune' -blur 0x1.2 "$TMP/nshadow.png"
 "$IM" -size 240x$TITLE_H xc:none -font "$BOLDOBL" -pointsize $NAME_PT -gravity NorthWest \
@@ -164,8 +226,12 @@ VELO_W=$("$IM" -font "$BOLDOBL" -pointsize $NAME_PT label:Velo -format %w info:)
   "$TMP/bg_base.png"
 
 # Outline: 1px navy frame, chamfered corners, then the magenta key pixels.
-"$IM" "$TMP/bg_base.png" -alpha off +antialias -fill none -stroke "$NAVY" -strokewidth 1 \
-  -draw "rectangle 0,0 $((W-1)),$((H-1))" -stroke none -fill "$NAVY" \
+frame=(-fill none -stroke "$NAVY" -strokewidth 1 -draw "rectangle 0,0 $((W-1)),$((H-1))")
+# Scaled, the one-pixel frame is drawn as four bars of one scaled pixel.
+[[ $K != 2 ]] && frame=(-stroke none -fill "$NAVY" -draw "rectangle 0,0 $((W-1)),0"
+  -draw "rectangle 0,$((H-1)) $((W-1)),$((H-1))" -draw "rectangle 0,0 0,$((H-1))"
+  -draw "rectangle $((W-1)),0 $((W-1)),$((H-1))")
+"$IM" "$TMP/bg_base.png" -alpha off +antialias "${frame[@]}" -stroke none -fill "$NAVY" \
   -draw "point 1,1" -draw "point $((W-2)),1" \
   -draw "point 1,$((H-2))" -draw "point $((W-2)),$((H-2))" \
   "$TMP/bg_framed.png"
@@ -178,13 +244,19 @@ for y in 1 $((H-2)); do
   for x in 0 $((W-1)); do keypts+=(-draw "point $x,$y"); done
 done
 "$IM" "$TMP/bg_framed.png" +antialias -fill "$MAGENTA" "${keypts[@]}" "$TMP/bg_final.png"
-save_keyed "$TMP/bg_final.png" "$OUT/background.png"
+save_keyed "$TMP/bg_final.png" "$OUT/background$SUF.png"
 
 # The window region is cut from exactly these 12 pixels: check them.
 want="0,0 0,1 0,372 0,373 1,0 1,373 548,0 548,373 549,0 549,1 549,372 549,373"
-got=$("$IM" "$OUT/background.png" txt:- | grep -i '#FF00FF' | cut -d: -f1 \
+if [[ $K == 4 ]]; then
+  # Twice the size: each key pixel is a 2x2 block, so the outline is exactly doubled.
+  want=$(for p in $want; do x=${p%,*}; y=${p#*,}
+    for dx in 0 1; do for dy in 0 1; do echo "$((2*x+dx)) $((2*y+dy))"; done; done; done \
+    | sort -n -k1,1 -k2,2 | tr ' ' ',' | tr '\n' ' ' | sed 's/ $//')
+fi
+got=$("$IM" "$OUT/background$SUF.png" txt:- | grep -i '#FF00FF' | cut -d: -f1 \
       | tr ',' ' ' | sort -n -k1,1 -k2,2 | tr ' ' ',' | tr '\n' ' ' | sed 's/ $//')
-[[ $got == "$want" ]] || die "background.png magenta key pixels wrong: '$got'"
+[[ $K == 3 || $got == "$want" ]] || die "background$SUF.png magenta key pixels wrong: '$got'"
 
 ###########################################################################
 # Navigation buttons, 142x41, fixed spots on the strip
@@ -276,7 +348,7 @@ NAV_L2=("Optimizations" "" "" "")
 for i in 0 1 2 3; do
   for st in up hot down staydown; do
     nav_button "${NAV_ID[$i]}" "${NAV_L1[$i]}" "${NAV_L2[$i]}" $st "${NAV_Y[$i]}" \
-      "$OUT/nav_${NAV_ID[$i]}_$st.png"
+      "$OUT/nav_${NAV_ID[$i]}_$st$SUF.png"
   done
 done
 
@@ -307,7 +379,7 @@ ACT_ID=(optimize erase apply ok)
 ACT_L=("Optimize Now!" "Erase Now!" "Apply Settings" "OK")
 for i in 0 1 2 3; do
   for st in up hot down; do
-    act_button "${ACT_L[$i]}" $st "$OUT/act_${ACT_ID[$i]}_$st.png"
+    act_button "${ACT_L[$i]}" $st "$OUT/act_${ACT_ID[$i]}_$st$SUF.png"
   done
 done
 
@@ -336,8 +408,8 @@ glyph_button() { # kind state x dst
   key_olive "$TMP/gbtn.png" "$TMP/gcrop.png" "roundrectangle 0,0 15,14 3,3" "$dst"
 }
 for st in up hot down; do
-  glyph_button min $st 509 "$OUT/btn_min_$st.png"
-  glyph_button close $st 528 "$OUT/btn_close_$st.png"
+  glyph_button min $st 509 "$OUT/btn_min_$st$SUF.png"
+  glyph_button close $st 528 "$OUT/btn_close_$st$SUF.png"
 done
 
 ###########################################################################
@@ -350,7 +422,7 @@ done
   -gravity West -annotate +8+0 'Velotune 2.0' -annotate +9+0 'Velotune 2.0' \
   -rotate 270 "$TMP/side.png"
 [[ $("$IM" "$TMP/side.png" -format %k info:) == 2 ]] || die "sidebar.png must be white on olive only"
-save_keyed "$TMP/side.png" "$OUT/sidebar.png"
+save_keyed "$TMP/side.png" "$OUT/sidebar$SUF.png"
 
 
 ###########################################################################
@@ -358,6 +430,8 @@ save_keyed "$TMP/side.png" "$OUT/sidebar.png"
 # anti-aliased edges and alpha.
 ###########################################################################
 OUTLINE=$NAVY
+# Drawn on large canvases of their own: only the final shrink depends on the scale.
+IM=$CONVERT
 
 # Shape with a vertical gradient fill and an outline of half the stroke width.
 part() { # size "prims" top bottom outline strokewidth dst
@@ -387,8 +461,10 @@ stack() { # dst layers...
   "$IM" "$@" -background none -compose Over -flatten "$dst"
 }
 
-shrink() { # src size dst
-  "$IM" "$1" -filter Box -resize "$2x$2" "$3"
+shrink() { # src size(1x) dst
+  local n
+  n=$(px "$2")
+  "$IM" "$1" -filter Box -resize "${n}x$n" "$3"
 }
 
 S=128   # 4x canvas for the 32px pictures
@@ -411,7 +487,7 @@ part $S "polygon 36,58 92,58 110,112 18,112" 'rgb(246,249,254)' 'rgb(176,198,232
   "$TMP/l3.png"
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/profile_dialup.png"
+save_png PNG32 "$TMP/small.png" "$OUT/profile_dialup$SUF.png"
 
 # --- Profile: DSL / cable modem -----------------------------------------
 part $S "polygon 14,70 34,46 122,46 108,70" 'rgb(196,216,244)' 'rgb(150,184,230)' "$OUTLINE" 7 "$TMP/l1.png"
@@ -430,7 +506,7 @@ mapfile -t CABLE < <(bez_lines 96 50 96 26 72 30 62 8)
 "$IM" "$TMP/l4.png" -crop 128x60+0+68 +repage -background none -gravity South -extent 128x128 "$TMP/l5.png"
 stack "$TMP/big.png" "$TMP/l4.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png" "$TMP/l5.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/profile_dsl.png"
+save_png PNG32 "$TMP/small.png" "$OUT/profile_dsl$SUF.png"
 
 # --- Profile: LAN (three computers on a hub) ----------------------------
 monitor() { # x y -> primitives for one little computer at 4x
@@ -458,7 +534,7 @@ part $S "roundrectangle 50,78 78,92 4,4" 'rgb(90,220,90)' 'rgb(0,140,0)' 'rgb(0,
 layers+=("$TMP/hub.png")
 stack "$TMP/big.png" "${layers[@]}"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/profile_lan.png"
+save_png PNG32 "$TMP/small.png" "$OUT/profile_lan$SUF.png"
 
 # --- Profile: T1 (server rack) ------------------------------------------
 part $S "roundrectangle 26,4 102,124 10,10" 'rgb(70,110,170)' 'rgb(28,58,110)' "$OUTLINE" 7 "$TMP/l1.png"
@@ -477,7 +553,7 @@ done
 "$IM" "$TMP/u.png" -strokewidth 2 "${leds[@]}" "$TMP/u.png"
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/u.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/profile_t1.png"
+save_png PNG32 "$TMP/small.png" "$OUT/profile_t1$SUF.png"
 
 # --- Browser tile, 48x38, opaque on the white page ----------------------
 "$IM" -size 192x152 xc:white \
@@ -486,8 +562,8 @@ save_png PNG32 "$TMP/small.png" "$OUT/profile_t1.png"
   -compose Over -composite \
   -fill none -stroke 'rgb(140,172,218)' -strokewidth 4 -draw "roundrectangle 4,4 187,147 20,20" \
   -stroke 'rgba(255,255,255,0.9)' -strokewidth 3 -draw "line 24,10 168,10" \
-  -filter Box -resize 48x38 "$TMP/tile.png"
-save_png PNG24 "$TMP/tile.png" "$OUT/tile_browser.png" -interlace PNG
+  -filter Box -resize "$(px 48)x$(px 38)" "$TMP/tile.png"
+save_png PNG24 "$TMP/tile.png" "$OUT/tile_browser$SUF.png" -interlace PNG
 
 # --- Browser icons -------------------------------------------------------
 # Fox-ish: blue globe with an orange tail wrapped round its lower left.
@@ -504,7 +580,7 @@ rpart $S "circle 70,58 70,14" 'rgb(150,205,255)' 'rgb(16,80,176)' 46 40 70 "$OUT
 "$IM" "$TMP/l3a.png" "$TMP/l3b.png" -compose Over -composite "$TMP/l3.png"
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/icon_firefox.png"
+save_png PNG32 "$TMP/small.png" "$OUT/icon_firefox$SUF.png"
 
 # Blue "e" with a light orbit ring behind it; in front it hid the glyph.
 ORBIT="translate 64,66 rotate -22 ellipse 0,0 61,20"
@@ -527,7 +603,7 @@ mv "$TMP/e_o.png" "$TMP/e_out.png"; mv "$TMP/e_i.png" "$TMP/e_in.png"
   "$TMP/e_in.png" -compose DstIn -composite "$TMP/l3.png"
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/icon_ie.png"
+save_png PNG32 "$TMP/small.png" "$OUT/icon_ie$SUF.png"
 
 # Red ring "O".
 "$IM" -size ${S}x$S xc:none -fill none -stroke 'rgb(110,10,14)' -strokewidth 32 \
@@ -539,7 +615,7 @@ save_png PNG32 "$TMP/small.png" "$OUT/icon_ie.png"
   -draw "ellipse 64,64 38,50 200,260" "$TMP/l3.png"
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/icon_opera.png"
+save_png PNG32 "$TMP/small.png" "$OUT/icon_opera$SUF.png"
 
 # Blue triangle with a little person cut out of it.
 "$IM" -size ${S}x$S xc:none -fill "$OUTLINE" -stroke "$OUTLINE" -strokewidth 20 \
@@ -551,7 +627,7 @@ save_png PNG32 "$TMP/small.png" "$OUT/icon_opera.png"
   -draw "path 'M 42,104 C 42,72 86,72 86,104 Z'" "$TMP/l3.png"
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
-save_png PNG32 "$TMP/small.png" "$OUT/icon_aol.png"
+save_png PNG32 "$TMP/small.png" "$OUT/icon_aol$SUF.png"
 
 # --- Enhancements page: envelope -----------------------------------------
 # Edges sit on whole pixels, so one-bit transparency is exact and a palette
@@ -563,8 +639,8 @@ save_png PNG32 "$TMP/small.png" "$OUT/icon_aol.png"
   -fill 'rgb(190,210,238)' -stroke "$OUTLINE" -strokewidth 4 -draw "polygon 8,29 64,72 119,29" \
   -stroke none -fill "$GREEN" -draw "circle 64,72 64,65" \
   -fill 'rgba(255,255,255,0.7)' -draw "circle 62,70 62,68" "$TMP/big.png"
-"$IM" "$TMP/big.png" -filter Box -resize 32x32 -channel A -threshold 50% +channel "$TMP/small.png"
-save_png PNG8 "$TMP/small.png" "$OUT/pic_outlook.png"
+"$IM" "$TMP/big.png" -filter Box -resize "$(px 32)x$(px 32)" -channel A -threshold 50% +channel "$TMP/small.png"
+save_png PNG8 "$TMP/small.png" "$OUT/pic_outlook$SUF.png"
 
 # --- Enhancements page: globe with an "e" ------------------------------
 rpart $S "circle 64,64 64,10" 'rgb(160,215,255)' 'rgb(20,90,185)' 44 40 76 "$OUTLINE" 6 "$TMP/l1.png"
@@ -582,7 +658,7 @@ rpart $S "circle 64,64 64,10" 'rgb(160,215,255)' 'rgb(20,90,185)' 44 40 76 "$OUT
 stack "$TMP/big.png" "$TMP/l1.png" "$TMP/l2.png" "$TMP/l3.png"
 shrink "$TMP/big.png" 32 "$TMP/small.png"
 "$IM" "$TMP/small.png" -background white -flatten "$TMP/small.png"
-save_png PNG24 "$TMP/small.png" "$OUT/pic_ie.png"
+save_png PNG24 "$TMP/small.png" "$OUT/pic_ie$SUF.png"
 
 ###########################################################################
 # Logo and icons: a speedometer dial, blue rim, green fast end
@@ -636,7 +712,10 @@ dial() { # sz simple dst
 
 dial 192 0 "$TMP/dial192.png"
 shrink "$TMP/dial192.png" 48 "$TMP/logo48.png"
-save_png PNG32 "$TMP/logo48.png" "$OUT/logo.png" -interlace PNG
+save_png PNG32 "$TMP/logo48.png" "$OUT/logo$SUF.png" -interlace PNG
+
+# The icons hold their own sizes: drawn once, with the 1x pictures.
+if [[ $K == 2 ]]; then
 shrink "$TMP/dial192.png" 32 "$TMP/logo32.png"
 dial 128 1 "$TMP/dial128s.png"
 shrink "$TMP/dial128s.png" 16 "$TMP/logo16.png"
@@ -648,9 +727,26 @@ for n in 16 32 48; do
 done
 "$IM" "$TMP/ico16.png" "$TMP/ico32.png" "$TMP/ico48.png" -strip "$OUT/velotune.ico"
 
-# Tray icon: 256-colour BMP-in-ICO, so alpha becomes a one-bit mask.
-"$IM" "$TMP/logo16.png" -channel A -threshold 50% +channel -background black -alpha background \
-  -colors 256 -strip "$OUT/tray.ico"
+# Tray icon: 256-colour BMP-in-ICO, so alpha becomes a one-bit mask. One
+# image per small-icon size of the DPIs drawn for: 16, 20, 24 and 32.
+for n in 16 20 24 32; do
+  [[ $n != 16 ]] && shrink "$TMP/dial128s.png" $n "$TMP/logo$n.png"
+  "$IM" "$TMP/logo$n.png" -channel A -threshold 50% +channel -background black -alpha background \
+    -colors 256 -strip "$TMP/tray$n.ico"
+done
+# Put together by hand: ImageMagick would make the joined images 32-bit.
+le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+{
+  printf '\x00\x00\x01\x00\x04\x00'
+  off=$((6 + 4 * 16))
+  for n in 16 20 24 32; do
+    head -c 18 "$TMP/tray$n.ico" | tail -c 12
+    printf "$(le32 $off)"
+    off=$((off + $(stat -c %s "$TMP/tray$n.ico") - 22))
+  done
+  for n in 16 20 24 32; do tail -c +23 "$TMP/tray$n.ico"; done
+} > "$OUT/tray.ico"
+fi
 
 ###########################################################################
 # Checks: the loaders in the program are strict, so fail here instead.
@@ -659,8 +755,9 @@ u16() { od -An -tu2 -j"$2" -N2 "$1" | tr -d ' '; }
 u32() { od -An -tu4 -j"$2" -N4 "$1" | tr -d ' '; }
 u8()  { od -An -tu1 -j"$2" -N1 "$1" | tr -d ' '; }
 
-check_png() { # file w h colour-type interlace
-  local f=$OUT/$1
+check_png() { # file(1x name) w h colour-type interlace; sizes of the 1x drawing
+  local f=$OUT/${1%.png}$SUF.png
+  set -- "${1%.png}$SUF.png" "$(px "$2")" "$(px "$3")" "$4" "$5"
   [[ $(u8 "$f" 24) == 8 && $(u8 "$f" 25) == "$4" && $(u8 "$f" 28) == "$5" ]] \
     || die "$1: want 8-bit, colour type $4, interlace $5"
   [[ $("$ID" -format '%wx%h' "$f") == "$2x$3" ]] || die "$1: want $2x$3"
@@ -669,7 +766,7 @@ check_png() { # file w h colour-type interlace
 # Keyed pictures: RGB, no transparency chunk, so no pixel is made see-through.
 check_keyed() { # file w h
   check_png "$1" "$2" "$3" 2 0
-  [[ $("$ID" -format '%[channels]' "$OUT/$1") == srgb ]] || die "$1: want RGB without alpha"
+  [[ $("$ID" -format '%[channels]' "$OUT/${1%.png}$SUF.png") == srgb ]] || die "$1: want RGB without alpha"
   nkeyed=$((nkeyed+1))
 }
 
@@ -701,13 +798,19 @@ for entry in "${PNGS[@]}"; do
   check_png $entry
 done
 
+if [[ $K == 2 ]]; then
 [[ $("$ID" -format '%w ' "$OUT/velotune.ico") == "16 32 48 " ]] || die "velotune.ico: want 16, 32 and 48"
-[[ $(u16 "$OUT/tray.ico" 4) == 1 && $(u8 "$OUT/tray.ico" 6) == 16 && $(u16 "$OUT/tray.ico" 12) == 8 ]] \
-  || die "tray.ico: want one 16x16 8-bit image"
-TRAY_OFF=$(u32 "$OUT/tray.ico" 18)
-[[ $(u32 "$OUT/tray.ico" "$TRAY_OFF") == 40 && $(u16 "$OUT/tray.ico" $((TRAY_OFF+14))) == 8 ]] \
-  || die "tray.ico: want an 8-bit BMP inside"
+[[ $(u16 "$OUT/tray.ico" 4) == 4 ]] || die "tray.ico: want four images"
+for i in 0 1 2 3; do
+  n=(16 20 24 32)
+  [[ $(u8 "$OUT/tray.ico" $((6 + 16 * i))) == "${n[$i]}" && $(u16 "$OUT/tray.ico" $((12 + 16 * i))) == 8 ]] \
+    || die "tray.ico: image $i should be ${n[$i]}x${n[$i]}, 8-bit"
+  TRAY_OFF=$(u32 "$OUT/tray.ico" $((18 + 16 * i)))
+  [[ $(u32 "$OUT/tray.ico" "$TRAY_OFF") == 40 && $(u16 "$OUT/tray.ico" $((TRAY_OFF+14))) == 8 ]] \
+    || die "tray.ico: want an 8-bit BMP inside"
+done
 TRAY_INFO=$("$ID" -verbose "$OUT/tray.ico")
 [[ $TRAY_INFO == *"Type: Palette"* ]] || die "tray.ico: not a palette image"
+fi
 
-echo "draw_artwork: wrote $nkeyed keyed and ${#PNGS[@]} other PNGs and 2 icons into $OUT"
+echo "draw_artwork: wrote $nkeyed keyed and ${#PNGS[@]} other PNGs at scale $SUF into $OUT"

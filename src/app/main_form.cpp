@@ -23,6 +23,7 @@
 #include "progress/prg_wnd.h"
 #include "tray/tray_icon.h"
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "widgets/bar_popup_menu.h"
 #include "widgets/bmp_button.h"
 
@@ -203,7 +204,7 @@ void TForm1::RBClick(int n) {
   auto& bar = Get<ui::Shape>("Shape1");
   bar.SetBrushColor(color);
   bar.SetPenColor(color);
-  bar.SetTop(kProfileRowTop[n - 1]);
+  bar.SetTop(ui::ScaleToDpi(kProfileRowTop[n - 1], Dpi()));
   for (int other = 1; other <= kProfileCount; ++other)
     ProfileButton(other).SetColor(other == n ? color : ui::clWhite);
 }
@@ -350,8 +351,10 @@ void TForm1::BuildTray() {
   auto tray = std::make_unique<TTrayIcon>(this, "TrayIcon1");
   tray_ = tray.get();
   AddComponent(std::move(tray));
-  HICON icon =
-      static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, 16, 16, 0));
+  // The notification area shows small icons of the system's DPI.
+  const int iconSize = ui::SmallIconSize(ui::SystemDpi());
+  HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "TRAYICON", IMAGE_ICON, iconSize, iconSize, 0));
   tray_->SetIcon(icon);  // keeps its own copy
   if (icon) DestroyIcon(icon);
   tray_->SetHint("Velotune");

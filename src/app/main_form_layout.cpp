@@ -11,9 +11,11 @@
 
 #include "app/main_form.h"
 #include "app/version.h"
+#include "app/window_region.h"
 #include "enhance/catalogue.h"
 #include "eraser/tracks_eraser.h"
 #include "netopt/profiles.h"
+#include "ui/dpi.h"
 #include "widgets/artwork.h"
 #include "widgets/bmp_button.h"
 #include "widgets/picture_panel.h"
@@ -38,18 +40,46 @@ constexpr Color kRuleColor = Rgb(132, 151, 177);
 // Handlers of the form, bound: the compiler checks the wiring.
 auto On(TForm1& form, auto handler) { return std::bind_front(handler, &form); }
 
+// The colour keys of the keyed artwork: the window outline and the buttons.
+constexpr Color kOutlineKey = Rgb(255, 0, 255);
+
+// Pictures are drawn for the form's DPI, and drawn again when it changes.
 Setup Picture(const char* name) {
-  return [name](ui::Control& c) { static_cast<ui::Image&>(c).SetPicture(LoadArtwork(name)); };
+  return [name](ui::Control& c) {
+    c.OnScale = [name](ui::Control& image, int dpi) {
+      static_cast<ui::Image&>(image).SetPicture(LoadArtworkForDpi(name, dpi));
+    };
+    c.OnScale(c, ui::kDesignDpi);
+  };
+}
+
+// The background, whose picture is also the window's outline: cut again at a new DPI.
+Setup Background(TForm1& form) {
+  return [&form](ui::Control& c) {
+    c.OnScale = [&form](ui::Control& image, int dpi) {
+      auto& picture = static_cast<ui::Image&>(image);
+      picture.SetPicture(LoadArtworkForDpi("BACKGROUND", dpi, kOutlineKey));
+      if (form.HandleAllocated())
+        SetWindowRgn(form.Handle(), BuildWindowRegion(picture.GetPicture(), kOutlineKey), TRUE);
+    };
+    c.OnScale(c, ui::kDesignDpi);
+  };
 }
 
 Setup Buttons(const char* stem, int group = 0) {
   return [stem, group](ui::Control& c) {
-    auto& b = static_cast<TBmpButton&>(c);
-    const std::string s = stem;
-    b.SetPictures(LoadArtwork((s + "_UP").c_str()), LoadArtwork((s + "_HOT").c_str()),
-                  LoadArtwork((s + "_DOWN").c_str()),
-                  group ? LoadArtwork((s + "_STAYDOWN").c_str()) : ui::Picture());
-    b.SetGroupIndex(group);
+    c.OnScale = [stem, group](ui::Control& button, int dpi) {
+      auto& b = static_cast<TBmpButton&>(button);
+      const std::string s = stem;
+      const ui::Color key = b.Bitmaps().TransparentColor();
+      auto load = [&](const char* state) {
+        return LoadArtworkForDpi((s + state).c_str(), dpi, key);
+      };
+      b.SetPictures(load("_UP"), load("_HOT"), load("_DOWN"),
+                    group ? load("_STAYDOWN") : ui::Picture());
+    };
+    c.OnScale(c, ui::kDesignDpi);
+    static_cast<TBmpButton&>(c).SetGroupIndex(group);
   };
 }
 
@@ -257,7 +287,7 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
        .width = 550,
        .height = 374,
        .onMouseDown = drag,
-       .setup = Picture("BACKGROUND")},
+       .setup = Background(form)},
       {.name = "Label1",
        .create = Make<ui::Label>,
        .left = 371,

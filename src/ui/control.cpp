@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/application.h"
+#include "ui/dpi.h"
 #include "ui/form.h"
 #include "ui/gdi.h"
 
@@ -136,6 +137,16 @@ void Control::SetColor(Color color) {
 void Control::SetParentColor(bool on) {
   parentColor_ = on;
   ColorChanged();
+}
+
+void Control::ChangeScale(int dpi, int oldDpi) {
+  const RECT b = bounds_;
+  SetBounds(RescaleDpi(b.left, dpi, oldDpi), RescaleDpi(b.top, dpi, oldDpi),
+            RescaleDpi(b.right - b.left, dpi, oldDpi), RescaleDpi(b.bottom - b.top, dpi, oldDpi));
+  if (font_) font_->height = RescaleDpi(font_->height, dpi, oldDpi);
+  // Inherited fonts changed with the parent's: windowed controls are told too.
+  FontChanged();
+  if (OnScale) OnScale(*this, dpi);
 }
 
 void Control::Click() {

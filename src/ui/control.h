@@ -115,6 +115,11 @@ class Control {
   virtual void MouseEnter();
   virtual void MouseLeave();
 
+  // Moves the control from `oldDpi` to `dpi`: bounds, own font, then OnScale.
+  virtual void ChangeScale(int dpi, int oldDpi);
+  // Runs once the control is scaled to a new DPI; picks what is drawn for it.
+  std::function<void(Control& sender, int dpi)> OnScale;
+
   // Set while a stored layout is being applied.
   bool Loading() const { return loading_; }
   void SetLoading(bool on) { loading_ = on; }

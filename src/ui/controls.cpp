@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
+
 namespace velotune::ui {
 
 // ---- Label
@@ -55,7 +57,9 @@ void Image::SetPicture(Picture picture) {
 // ---- Shape
 
 void Shape::Paint(HDC dc) {
-  UniquePen pen(CreatePen(PS_SOLID, 1, ResolveColor(pen_)));
+  // A wider pen stays inside the shape, as the one-pixel pen does.
+  UniquePen pen(
+      CreatePen(penWidth_ > 1 ? PS_INSIDEFRAME : PS_SOLID, penWidth_, ResolveColor(pen_)));
   UniqueBrush brush(CreateSolidBrush(ResolveColor(brush_)));
   Selected p(dc, pen), b(dc, brush);
   const int w = Width(), h = Height();
@@ -65,6 +69,11 @@ void Shape::Paint(HDC dc) {
   } else {
     Rectangle(dc, 0, 0, w, h);
   }
+}
+
+void Shape::ChangeScale(int dpi, int oldDpi) {
+  GraphicControl::ChangeScale(dpi, oldDpi);
+  penWidth_ = std::max(1, ScaleToDpi(1, dpi));
 }
 
 void Shape::SetKind(Kind kind) {

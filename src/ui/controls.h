@@ -48,8 +48,11 @@ class Shape : public GraphicControl {
   Color BrushColor() const { return brush_; }
   void SetPenColor(Color c);
   void SetBrushColor(Color c);
+  int PenWidth() const { return penWidth_; }
+  void ChangeScale(int dpi, int oldDpi) override;
 
  private:
+  int penWidth_ = 1;
   Kind kind_ = Kind::Rectangle;
   Color pen_ = clBlack;
   Color brush_ = clWhite;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "ui/application.h"
+#include "ui/dpi.h"
 
 namespace velotune::ui {
 
@@ -76,9 +77,25 @@ Component* Form::FindComponent(const std::string& name) const {
 
 void Form::CreateForm() {
   if (auto* app = Application::Instance()) app->FormCreated(this);
+  ScaleTo(SystemDpi());
   CreateHandle();
   for (const auto& c : components_) c->Loaded();
   if (OnCreate) OnCreate(*this);
+}
+
+void Form::ScaleTo(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int old = dpi_;
+  dpi_ = dpi;
+  SetBounds(Left(), Top(), RescaleDpi(Width(), dpi, old), RescaleDpi(Height(), dpi, old));
+  if (HasOwnFont()) {
+    FontSpec font = Font();
+    font.height = RescaleDpi(font.height, dpi, old);
+    SetFont(font);
+  }
+  // In layout order: parents before their children.
+  for (const auto& c : controls_) c->ChangeScale(dpi, old);
+  Invalidate();
 }
 
 void Form::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
@@ -116,6 +133,15 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case kWmDpiChanged: {
+      // Moved to a screen of another DPI: laid out again, in the rectangle
+      // the system suggests. Both DPIs in the word parameter are the same.
+      ScaleTo(LOWORD(wParam));
+      if (const auto* r = reinterpret_cast<const RECT*>(lParam))
+        SetWindowPos(Handle(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_SHOWWINDOW:
       // Keep the visible flag in step when the system hides or shows the window.
       if (lParam == 0) Control::SetVisible(wParam != 0);

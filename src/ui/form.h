@@ -89,6 +89,13 @@ class Form : public WinControl {
   void Close();
   bool IsVisible() const;
 
+  // The DPI the form is laid out for; the layout table is for 96.
+  int Dpi() const { return dpi_; }
+  // Lays the form out again for `dpi`: its size and font, and every control.
+  // The position stays. CreateForm scales to the system's DPI, and the form
+  // follows WM_DPICHANGED to its suggested rectangle.
+  void ScaleTo(int dpi);
+
   // Client size; the window has no frame.
   void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
 
@@ -102,6 +109,7 @@ class Form : public WinControl {
   std::vector<std::unique_ptr<Component>> components_;
   std::map<std::string, Control*> byName_;
   bool deferHidden_ = false;
+  int dpi_ = 96;
 };
 
 }  // namespace velotune::ui

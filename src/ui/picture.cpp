@@ -1,5 +1,7 @@
 #include "ui/picture.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -141,6 +143,76 @@ void Picture::Draw(HDC dc, int x, int y) const {
   BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
   GdiAlphaBlend(dc, x, y, data_->width, data_->height, source, 0, 0, data_->width, data_->height,
                 blend);
+}
+
+namespace {
+
+struct Share {
+  int from;
+  double weight;
+};
+
+// For each of `to` cells, the source cells it covers and by how much.
+std::vector<std::vector<Share>> Shares(int from, int to) {
+  std::vector<std::vector<Share>> shares(static_cast<size_t>(to));
+  const double step = static_cast<double>(from) / to;
+  for (int i = 0; i < to; ++i) {
+    const double a = i * step, b = (i + 1) * step;
+    for (int s = static_cast<int>(std::floor(a)); s < from && s < b; ++s) {
+      const double w = std::min<double>(b, s + 1) - std::max<double>(a, s);
+      if (w > 1e-9) shares[i].push_back({s, w});
+    }
+  }
+  return shares;
+}
+
+}  // namespace
+
+Picture Resampled(const Picture& picture, int width, int height, std::optional<COLORREF> key) {
+  if (picture.Empty() || width <= 0 || height <= 0) return {};
+  if (width == picture.Width() && height == picture.Height()) return picture;
+  const int sw = picture.Width();
+  const auto& in = picture.Pixels();
+  const auto xs = Shares(sw, width), ys = Shares(picture.Height(), height);
+  const uint32_t keyRgb =
+      key ? (GetRValue(*key) << 16) | (GetGValue(*key) << 8) | GetBValue(*key) : 0;
+  std::vector<uint32_t> out(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      double all = 0, keyed = 0, alpha = 0, r = 0, g = 0, b = 0;
+      for (const Share& sy : ys[y]) {
+        for (const Share& sx : xs[x]) {
+          const double w = sx.weight * sy.weight;
+          const uint32_t px = in[static_cast<size_t>(sy.from) * sw + sx.from];
+          all += w;
+          if (key && (px & 0xFFFFFFu) == keyRgb) {
+            keyed += w;
+            continue;
+          }
+          const double a = (px >> 24) * w;  // colour weighs by its alpha
+          alpha += a;
+          r += ((px >> 16) & 0xFF) * a;
+          g += ((px >> 8) & 0xFF) * a;
+          b += (px & 0xFF) * a;
+        }
+      }
+      uint32_t& o = out[static_cast<size_t>(y) * width + x];
+      if (key && keyed * 2 > all) {
+        o = 0xFF000000u | keyRgb;
+        continue;
+      }
+      if (alpha <= 0) {
+        o = 0;
+        continue;
+      }
+      auto channel = [](double v) {
+        return static_cast<uint32_t>(std::lround(std::min(v, 255.0)));
+      };
+      const uint32_t a = channel(alpha / (all - keyed));
+      o = (a << 24) | (channel(r / alpha) << 16) | (channel(g / alpha) << 8) | channel(b / alpha);
+    }
+  }
+  return Picture::FromPixels(width, height, std::move(out));
 }
 
 }  // namespace velotune::ui

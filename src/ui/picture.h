@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace velotune::ui {
@@ -50,5 +51,12 @@ class Picture {
   Data& Made() const;
   std::shared_ptr<Data> data_;
 };
+
+// The picture at another size, each pixel the average of the area it covers.
+// Pixels of the `key` colour are left out of the averages, and a pixel that is
+// mostly key becomes key: a colour-keyed picture keeps a clean edge, with no
+// key colour bleeding into what is drawn.
+Picture Resampled(const Picture& picture, int width, int height,
+                  std::optional<COLORREF> key = std::nullopt);
 
 }  // namespace velotune::ui

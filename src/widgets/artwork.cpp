@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
+
+#include "ui/dpi.h"
 
 #include "platform/startup_trace.h"
 #include "ui/gdi.h"
@@ -41,6 +44,27 @@ ui::Picture LoadArtwork(const char* name) {
       static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   trace::Scope decoding(trace::Phase::Decoding);
   return ui::Picture::FromBitmap(bitmap);
+}
+
+const char* ArtworkScaleSuffix(int dpi) {
+  if (dpi <= ui::kDesignDpi) return "";
+  if (dpi <= ui::kDesignDpi * 3 / 2) return "_X15";
+  return "_X2";
+}
+
+ui::Picture LoadArtworkForDpi(const char* name, int dpi, std::optional<ui::Color> key) {
+  ui::Picture base = LoadArtwork(name);
+  if (base.Empty() || dpi == ui::kDesignDpi) return base;
+  const int width = ui::ScaleToDpi(base.Width(), dpi), height = ui::ScaleToDpi(base.Height(), dpi);
+  ui::Picture drawn = LoadArtwork((std::string(name) + ArtworkScaleSuffix(dpi)).c_str());
+  if (drawn.Empty()) drawn = base;  // no drawing for the scale: the 1x one, resized
+  if (drawn.Width() == width && drawn.Height() == height) return drawn;
+  const COLORREF keyRgb = key ? ui::ResolveColor(*key) : 0;
+  const bool keyed = key.has_value();
+  return ui::Picture::Deferred(width, height, [drawn, width, height, keyRgb, keyed] {
+    return ui::Resampled(drawn, width, height,
+                         keyed ? std::optional<COLORREF>(keyRgb) : std::nullopt);
+  });
 }
 
 }  // namespace velotune

@@ -1,5 +1,8 @@
 #pragma once
 // Pictures from the program's resources by name: PNG pictures, or bitmaps.
+#include <optional>
+
+#include "ui/color.h"
 #include "ui/picture.h"
 
 namespace velotune {
@@ -9,5 +12,17 @@ namespace velotune {
 // are first needed; should its data then turn out malformed, it is drawn fully
 // transparent.
 ui::Picture LoadArtwork(const char* name);
+
+// Which drawing of the artwork serves a DPI: the nearest drawn scale at or
+// above it (1x for 96, 1.5x for 144, 2x for 192), 2x above that. The resource
+// of a scale is the 1x name with "_X15" or "_X2" added.
+const char* ArtworkScaleSuffix(int dpi);
+
+// The named artwork at the size of its 1x picture scaled to `dpi`, from the
+// drawing that serves the DPI; shrunk from it only when the DPI lies between
+// two drawn scales (or grown above 2x). `key` is the colour the picture's
+// unpainted pixels carry, kept clean when shrinking. Empty when the 1x picture
+// is missing.
+ui::Picture LoadArtworkForDpi(const char* name, int dpi, std::optional<ui::Color> key = {});
 
 }  // namespace velotune

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/dpi.h"
 #include "ui/font.h"
 #include "widgets/artwork.h"
 #include "widgets/picture_panel.h"
@@ -16,13 +17,42 @@ TBarPopupMenu::TBarPopupMenu(std::string name)
 
 void TBarPopupMenu::SetBarPicture(ui::Picture picture) {
   barPicture_ = std::move(picture);
+  storedPicture_ = false;
   bar_.reset();
 }
 
-HFONT TBarPopupMenu::ItemFont(bool bold) {
+void TBarPopupMenu::SetDpi(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  if (storedPicture_) barPicture_ = LoadArtworkForDpi("SIDEBAR", dpi, kPictureKey);
+  bar_.reset();
+}
+
+int TBarPopupMenu::Scaled(int length) const { return ui::ScaleToDpi(length, dpi_); }
+
+int TBarPopupMenu::ScaledItemHeight(const MenuItem& item) const { return Scaled(ItemHeight(item)); }
+
+int TBarPopupMenu::ScaledOffset(const MenuItem& item) const {
+  const MenuItem* parent = item.ParentItem();
+  if (!parent) return 0;
+  int offset = 0;
+  for (const auto& sibling : parent->Items()) {
+    if (sibling.get() == &item) break;
+    offset += ScaledItemHeight(*sibling);
+  }
+  return offset;
+}
+
+int TBarPopupMenu::ScaledTopLevelHeight() {
+  int height = 0;
+  for (const auto& item : Items().Items()) height += ScaledItemHeight(*item);
+  return height;
+}
+
+HFONT TBarPopupMenu::ItemFont(bool bold, int dpi) {
   ui::FontSpec font;
   font.face = "Tahoma";
-  font.height = 11;
+  font.height = ui::ScaleToDpi(11, dpi);
   font.bold = bold;
   return ui::FontHandle(font);
 }
@@ -59,11 +89,12 @@ bool TBarPopupMenu::ShownAsDefault(const MenuItem& item) {
   return false;
 }
 
-void TBarPopupMenu::BeforePopup() { PrepareBar(TopLevelHeight()); }
+void TBarPopupMenu::BeforePopup() {
+  SetDpi(ui::SystemDpi());
+  PrepareBar(ScaledTopLevelHeight());
+}
 
 namespace {
-
-int IconSize() { return GetSystemMetrics(SM_CXSMICON); }
 
 bool IconColumn(const MenuItem& item) {
   const MenuItem* parent = item.ParentItem();
@@ -76,57 +107,59 @@ bool IconColumn(const MenuItem& item) {
 }  // namespace
 
 int TBarPopupMenu::TextLeft(const MenuItem& item) {
-  const int indent = OnBar(item) ? kBarWidth + kTextIndent : kSubmenuTextIndent;
-  return IconColumn(item) ? indent + IconSize() + kIconGap : indent;
+  const int indent = Scaled(OnBar(item) ? kBarWidth + kTextIndent : kSubmenuTextIndent);
+  return IconColumn(item) ? indent + ui::SmallIconSize(dpi_) + Scaled(kIconGap) : indent;
 }
 
 void TBarPopupMenu::MeasureItem(MenuItem& item, HDC dc, UINT& width, UINT& height) {
-  height = static_cast<UINT>(ItemHeight(item));
+  height = static_cast<UINT>(ScaledItemHeight(item));
   const int left = TextLeft(item);
   if (item.IsSeparator()) {
-    width = static_cast<UINT>(left + kRightMargin);
+    width = static_cast<UINT>(left + Scaled(kRightMargin));
     return;
   }
   ui::SavedDc saved(dc);
-  SelectObject(dc, ItemFont(ShownAsDefault(item)));
+  SelectObject(dc, ItemFont(ShownAsDefault(item), dpi_));
   auto textWidth = [dc](const std::string& text, UINT format) {
     RECT r = {0, 0, 0, 0};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
               format | DT_SINGLELINE | DT_CALCRECT);
     return static_cast<int>(r.right - r.left);
   };
-  int w = left + textWidth(item.Caption(), 0) + kRightMargin;
-  if (!item.ShortcutText().empty()) w += kShortcutGap + textWidth(item.ShortcutText(), DT_NOPREFIX);
+  int w = left + textWidth(item.Caption(), 0) + Scaled(kRightMargin);
+  if (!item.ShortcutText().empty())
+    w += Scaled(kShortcutGap) + textWidth(item.ShortcutText(), DT_NOPREFIX);
   width = static_cast<UINT>(w);
 }
 
 void TBarPopupMenu::PrepareBar(int height) {
   height = std::max(height, 1);
-  bar_ = std::make_unique<ui::Surface>(kBarWidth, height);
-  const RECT all = {0, 0, kBarWidth, height};
+  const int barWidth = Scaled(kBarWidth);
+  bar_ = std::make_unique<ui::Surface>(barWidth, height);
+  const RECT all = {0, 0, barWidth, height};
   GradientFill(bar_->dc(), all, kBarTop, gdVertical, kBarTop, kBarBottom);
   GdiFlush();
   if (barPicture_.Empty()) return;
   // The picture's bottom sits on the bar's bottom: its text is near its foot.
   const int top = height - barPicture_.Height();
   const COLORREF key = ResolveColor(kPictureKey);
-  const int columns = std::min(kBarWidth, barPicture_.Width());
+  const int columns = std::min(barWidth, barPicture_.Width());
   for (int y = std::max(0, top); y < height; ++y) {
     for (int x = 0; x < columns; ++x) {
       const COLORREF c = barPicture_.PixelRgb(x, y - top);
       if (c == key) continue;
-      bar_->bits()[y * kBarWidth + x] =
+      bar_->bits()[y * barWidth + x] =
           0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     }
   }
 }
 
 void TBarPopupMenu::DrawBarSlice(HDC dc, const RECT& itemRect, int offset) {
-  const int total = TopLevelHeight();
+  const int total = ScaledTopLevelHeight();
   if (!bar_ || bar_->height() != std::max(total, 1)) PrepareBar(total);
   const int rows = std::min<int>(itemRect.bottom - itemRect.top, bar_->height() - offset);
   if (rows <= 0) return;
-  BitBlt(dc, itemRect.left, itemRect.top, kBarWidth, rows, bar_->dc(), 0, offset, SRCCOPY);
+  BitBlt(dc, itemRect.left, itemRect.top, bar_->width(), rows, bar_->dc(), 0, offset, SRCCOPY);
 }
 
 void TBarPopupMenu::DrawSeparator(HDC dc, RECT r) {
@@ -139,9 +172,9 @@ void TBarPopupMenu::DrawSeparator(HDC dc, RECT r) {
 }
 
 void TBarPopupMenu::PaintText(HDC dc, const MenuItem& item, RECT r, bool selected, bool disabled) {
-  SelectObject(dc, ItemFont(ShownAsDefault(item)));
+  SelectObject(dc, ItemFont(ShownAsDefault(item), dpi_));
   SetBkMode(dc, TRANSPARENT);
-  r.right -= kRightMargin;
+  r.right -= Scaled(kRightMargin);
   const UINT format = DT_SINGLELINE | DT_VCENTER;
   auto paint = [&](RECT box, COLORREF color) {
     SetTextColor(dc, color);
@@ -175,19 +208,19 @@ void TBarPopupMenu::DrawItem(MenuItem& item, const DRAWITEMSTRUCT& draw) {
     ui::SavedDc saved(dc);
     RECT content = draw.rcItem;
     if (OnBar(item)) {
-      DrawBarSlice(dc, draw.rcItem, ItemOffset(item));
-      content.left += kBarWidth;
+      DrawBarSlice(dc, draw.rcItem, ScaledOffset(item));
+      content.left += Scaled(kBarWidth);
     }
     ui::UniqueBrush brush(CreateSolidBrush(back));
     FillRect(dc, &content, brush);
     if (separator) {
       DrawSeparator(dc, content);
     } else {
-      const int indent = OnBar(item) ? kTextIndent : kSubmenuTextIndent;
       if (HICON icon = item.Icon()) {
-        const int size = IconSize();
+        const int size = ui::SmallIconSize(dpi_);
         const int top = (content.top + content.bottom - size) / 2;
-        DrawIconEx(dc, content.left + indent, top, icon, size, size, 0, nullptr, DI_NORMAL);
+        const int left = content.left + Scaled(OnBar(item) ? kTextIndent : kSubmenuTextIndent);
+        DrawIconEx(dc, left, top, icon, size, size, 0, nullptr, DI_NORMAL);
       }
       RECT text = draw.rcItem;
       text.left += TextLeft(item);

@@ -38,8 +38,14 @@ class TBarPopupMenu : public ui::PopupMenu {
   const ui::Picture& BarPicture() const { return barPicture_; }
   void SetBarPicture(ui::Picture picture);
 
-  // The menu font: Tahoma, 11 pixels, bold for the default item.
-  static HFONT ItemFont(bool bold);
+  // The menu font: Tahoma, 11 pixels at 96 DPI, bold for the default item.
+  static HFONT ItemFont(bool bold, int dpi = 96);
+
+  // The DPI the menu is measured and drawn for; the sizes above are for 96.
+  // Each popup takes the system's. The stored side bar picture is the one
+  // drawn for it.
+  int Dpi() const { return dpi_; }
+  void SetDpi(int dpi);
 
   bool OwnerDraw() const override { return true; }
   void MeasureItem(ui::MenuItem& item, HDC dc, UINT& width, UINT& height) override;
@@ -62,6 +68,11 @@ class TBarPopupMenu : public ui::PopupMenu {
   void BeforePopup() override;
 
  private:
+  int Scaled(int length) const;
+  // Item heights and offsets at the menu's DPI, each item rounded on its own.
+  int ScaledItemHeight(const ui::MenuItem& item) const;
+  int ScaledOffset(const ui::MenuItem& item) const;
+  int ScaledTopLevelHeight();
   // Paints the whole bar, gradient and picture, into bar_ for the given height.
   void PrepareBar(int height);
   void DrawBarSlice(HDC dc, const RECT& itemRect, int offset);
@@ -69,6 +80,8 @@ class TBarPopupMenu : public ui::PopupMenu {
   void PaintText(HDC dc, const ui::MenuItem& item, RECT r, bool selected, bool disabled);
 
   ui::Picture barPicture_;
+  bool storedPicture_ = true;  // the program's own, not one set from outside
+  int dpi_ = 96;
   std::unique_ptr<ui::Surface> bar_;
 };
 
