@@ -35,6 +35,7 @@ TForm1::TForm1() : ui::Form("Form1") {
   NavButton(1).SetDown(true);
   Pages().SetActivePageIndex(0);
   BuildTray();
+  SetUpKeysAndNames();
   OnCreate = [this](ui::Control& sender) { FormCreate(sender); };
 }
 
@@ -60,6 +61,7 @@ void TForm1::FormCreate(ui::Control&) {
   RestoreProfile();
   RestoreEraseBoxes();
   ReadEnhancementsBack();
+  ArrangeTabOrder();
 }
 
 void TForm1::TrayIcon1Startup(ui::Control*, bool& showMainForm) {
@@ -100,7 +102,7 @@ void TForm1::BmpButton5Click(ui::Control&) { Close(); }
 void TForm1::Exit1Click() { Close(); }
 
 void TForm1::OpenBesideProgram(const char* fileName, const char* missingText) {
-  const std::string path = (filesFolder_.empty() ? ProgramFolder() : filesFolder_) + fileName;
+  const std::string path = FilesFolder() + fileName;
   if (FileExists(path))
     Sys().ShellExecuteW(Handle(), L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOW);
   else

@@ -20,34 +20,6 @@ check "the prefix maps no host folder" sealed
 
 PX=$((X0 + 152)) PY=$((Y0 + 54))  # the pages' top-left
 
-# The message box captioned "Velotune" (the application window has that
-# name too, but it is 1 x 1).
-message_box() {
-  local id
-  for id in $(xdotool search --onlyvisible --name '^Velotune$' 2>/dev/null); do
-    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 1x1' || { echo "$id"; return; }
-  done
-}
-# Waits for the box and answers it with a key; true once it is gone.
-answer_box() {
-  local box=""
-  for _ in $(seq 1 150); do
-    box=$(message_box)
-    [[ -n "$box" ]] && break
-    sleep 0.1
-  done
-  [[ -n "$box" ]] || return 1
-  # On a busy machine the key can land before the box has the focus: again.
-  for _ in 1 2 3; do
-    xdotool windowfocus "$box" 2>/dev/null
-    sleep 0.3
-    xdotool key "$1"
-    sleep 0.6
-    [[ -z "$(message_box)" ]] && return 0
-  done
-  return 1
-}
-
 # The progress window: 314 x 108 and nameless.
 progress_window() {
   local id
