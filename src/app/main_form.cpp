@@ -39,6 +39,7 @@ TForm1::TForm1() : ui::Form("Form1"), elevated_(ProcessIsElevated()) {
   NavButton(1).SetDown(true);
   Pages().SetActivePageIndex(0);
   BuildTray();
+  SetUpKeysAndNames();
   OnCreate = [this](ui::Control& sender) { FormCreate(sender); };
 }
 
@@ -67,6 +68,7 @@ void TForm1::FormCreate(ui::Control&) {
   UpdateShields();
   // A command-line run started with other rights may tell this window too.
   ChangeWindowMessageFilterEx(Handle(), StateChangedMessage(), MSGFLT_ALLOW, nullptr);
+  ArrangeTabOrder();
 }
 
 LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -162,7 +164,7 @@ void TForm1::Exit1Click() {
 }
 
 void TForm1::OpenBesideProgram(const char* fileName, const char* missingText) {
-  const std::string path = (filesFolder_.empty() ? ProgramFolder() : filesFolder_) + fileName;
+  const std::string path = FilesFolder() + fileName;
   if (FileExists(path))
     Sys().ShellExecuteW(Handle(), L"open", Widen(path).c_str(), nullptr, nullptr, SW_SHOW);
   else

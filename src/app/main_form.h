@@ -52,6 +52,9 @@ struct PageTitle {
 inline constexpr PageTitle kPages[] = {
     {"Network Optimizations"}, {"Tracks Eraser"}, {"Enhancements"}, {"About", "About Velotune"}};
 inline constexpr int kPageCount = static_cast<int>(std::size(kPages));
+// Each page's topic in the help file, opened by F1.
+inline constexpr const char* kHelpTopics[kPageCount] = {"network.htm", "eraser.htm",
+                                                        "enhancements.htm", "about.htm"};
 
 class TForm1 : public ui::Form {
  public:
@@ -118,6 +121,13 @@ class TForm1 : public ui::Form {
   TBmpButton& NavButton(int n) const;
   ui::PageControl& Pages() const;
 
+  // Keyboard: the page keys (Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+1 to Ctrl+4), Esc
+  // to the tray, Alt+F4 to close, F1 for the page's help topic. True when the
+  // message was one of them and is done with.
+  bool PageKey(const MSG& msg);
+  // F1: the help file at the showing page's topic, or Help Contents' warning.
+  void PageHelpClick();
+
  protected:
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -133,7 +143,11 @@ class TForm1 : public ui::Form {
   // The shields on the commands that will ask for administrator rights.
   void UpdateShields();
   EnhancementTicks EnhancementTicksShown() const;
-
+  // What screen readers call the window and its picture buttons, and the key preview.
+  void SetUpKeysAndNames();
+  // Tab order: the page, the side buttons top down, then minimize and close.
+  void ArrangeTabOrder();
+  std::string FilesFolder() const;
   void BuildTray();
   void RestoreProfile();
   void RestoreEraseBoxes();

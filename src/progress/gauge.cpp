@@ -1,5 +1,7 @@
 #include "progress/gauge.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -70,7 +72,16 @@ void TGauge::SetProgress(int value) {
   if (value == progress_) return;
   const int before = PercentDone();
   progress_ = value;
-  if (PercentDone() != before) Repaint();
+  if (PercentDone() != before) {
+    Repaint();
+    NotifyAccessible(EVENT_OBJECT_VALUECHANGE);
+  }
+}
+
+long TGauge::AccessibleRole() const { return ROLE_SYSTEM_PROGRESSBAR; }
+
+std::optional<std::string> TGauge::AccessibleValue() const {
+  return std::to_string(PercentDone()) + "%";
 }
 
 void TGauge::AddProgress(int by) {

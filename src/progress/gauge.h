@@ -52,6 +52,11 @@ class TGauge : public ui::GraphicControl {
   void SetBackColor(ui::Color color);
   // Color (the base's colour) is the background of the pie and needle kinds.
 
+  // A progress bar to a screen reader, its value the percentage ("40%"),
+  // announced as it changes.
+  long AccessibleRole() const override;
+  std::optional<std::string> AccessibleValue() const override;
+
   void Paint(HDC dc) override;
   // Draws straight onto the parent's window, not through its next paint.
   void Repaint() override;

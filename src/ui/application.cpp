@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include <algorithm>
+
 #include "platform/startup_trace.h"
 
 #include "ui/control.h"
@@ -46,10 +48,20 @@ void Application::SetTitle(const std::string& title) {
 
 void Application::FormCreated(Form* form) {
   if (!mainForm_) mainForm_ = form;
+  if (std::find(forms_.begin(), forms_.end(), form) == forms_.end()) forms_.push_back(form);
 }
 
 void Application::FormDestroyed(Form* form) {
   if (mainForm_ == form) mainForm_ = nullptr;
+  std::erase(forms_, form);
+}
+
+bool Application::PreTranslate(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+  const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  for (Form* form : forms_)
+    if (form->Handle() == root) return form->DialogMessage(msg);
+  return false;
 }
 
 void Application::Minimize() {
@@ -70,6 +82,7 @@ void Application::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the loop
       break;
     }
+    if (PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -110,6 +123,7 @@ int Application::Run() {
   trace::Report();
   MSG msg;
   while (!terminated_ && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -158,6 +172,13 @@ LRESULT Application::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (mainForm_) mainForm_->Close();
       return 0;
+    case WM_SETFOCUS:
+      // Activated through its task bar button: the keys belong to the main form.
+      if (mainForm_ && mainForm_->IsVisible() && IsWindowEnabled(mainForm_->Handle())) {
+        mainForm_->Activate();
+        return 0;
+      }
+      break;
   }
   return DefaultProc(msg, wParam, lParam);
 }

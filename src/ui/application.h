@@ -46,6 +46,9 @@ class Application : public BoundWindow {
 
   // Handles every message waiting in the queue, then returns.
   void ProcessMessages();
+  // Keys for a form go to it first (its key preview, then the dialog keys:
+  // Tab, the arrows); true when the message needs nothing more.
+  bool PreTranslate(MSG& msg);
 
   // Sees the application window's messages before their default handling; a
   // hook that answers true has handled the message with `result`.
@@ -72,6 +75,7 @@ class Application : public BoundWindow {
   int showCommand_;
   std::string title_;
   Form* mainForm_ = nullptr;
+  std::vector<Form*> forms_;
   bool showMainForm_ = true;
   bool terminated_ = false;
   int nextHookId_ = 1;

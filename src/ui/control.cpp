@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "ui/accessible.h"
 #include "ui/application.h"
 #include "ui/dpi.h"
 #include "ui/form.h"
@@ -41,6 +42,7 @@ Shift ShiftFromMouse(WPARAM wParam, bool doubleClick) {
 Control::Control(std::string name) : name_(std::move(name)) {}
 
 Control::~Control() {
+  if (accessToken_) *accessToken_ = nullptr;
   if (parent_) parent_->RemoveChild(this);
 }
 
@@ -109,6 +111,32 @@ void Control::SetText(const std::string& text) {
   if (text_ == text) return;
   text_ = text;
   Invalidate();
+  // A window's own text change is announced by the system.
+  if (!IsWindowed() && !accessibleName_) NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
+}
+
+void Control::SetAccessibleName(std::string name) {
+  accessibleName_ = std::move(name);
+  NotifyAccessible(EVENT_OBJECT_NAMECHANGE);
+}
+
+std::shared_ptr<Control*> Control::AccessToken() {
+  if (!accessToken_) accessToken_ = std::make_shared<Control*>(this);
+  return accessToken_;
+}
+
+void Control::NotifyAccessible(DWORD event) {
+  if (IsWindowed()) {
+    const auto* self = static_cast<const WinControl*>(this);
+    if (self->Handle()) NotifyWinEvent(event, self->Handle(), OBJID_CLIENT, CHILDID_SELF);
+    return;
+  }
+  if (!parent_ || !parent_->Handle()) return;
+  const std::vector<Control*> elements = parent_->AccessibleElements();
+  const auto it = std::find(elements.begin(), elements.end(), this);
+  if (it != elements.end())
+    NotifyWinEvent(event, parent_->Handle(), OBJID_CLIENT,
+                   static_cast<LONG>(it - elements.begin()) + 1);
 }
 
 const FontSpec& Control::Font() const {
@@ -174,6 +202,11 @@ void Control::MouseLeave() {
 }
 
 // ---- GraphicControl
+
+std::optional<std::string> GraphicControl::AccessibleName() const {
+  if (auto name = Control::AccessibleName()) return name;
+  return Text();
+}
 
 void GraphicControl::Invalidate() {
   if (Parent() && Parent()->HandleAllocated()) {
@@ -244,6 +277,11 @@ void WinControl::CreateHandle() {
                      parentWindow))
       return;
     SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(Font())), FALSE);
+    if (Parent()) {
+      // A window made later (a page first shown) shows its marks as its parent does.
+      if (const WORD hidden = Parent()->uiState_)
+        SendMessageA(Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, hidden), 0);
+    }
     HandleCreated();
   }
   handleDeferred_ = false;
@@ -327,6 +365,40 @@ LRESULT WinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       captured_ = nullptr;
       break;
+    case WM_GETOBJECT:
+      if (const LRESULT answer = AnswerGetObject(*this, wParam, lParam)) return answer;
+      break;
+    case WM_GETDLGCODE:
+      return DialogCode(DefaultProc(msg, wParam, lParam), reinterpret_cast<const MSG*>(lParam));
+    // The focus and accelerator marks' state, kept here as Windows keeps it:
+    // Wine's default handling keeps none.
+    case WM_QUERYUISTATE:
+      return uiState_;
+    case WM_CHANGEUISTATE:
+      if (Parent() && Parent()->Handle())
+        return SendMessageA(Parent()->Handle(), WM_CHANGEUISTATE, wParam, lParam);
+      SendMessageA(Handle(), WM_UPDATEUISTATE, wParam, lParam);
+      return 0;
+    case WM_UPDATEUISTATE: {
+      const WORD flags = HIWORD(wParam) & (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+      WORD action = LOWORD(wParam);
+      if (action == UIS_INITIALIZE) {
+        BOOL alwaysCues = FALSE;
+        SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
+        action = alwaysCues ? UIS_CLEAR : UIS_SET;
+      }
+      const WORD before = uiState_;
+      if (action == UIS_SET) uiState_ |= flags;
+      if (action == UIS_CLEAR) uiState_ &= static_cast<WORD>(~flags);
+      if (Subclassed()) DefaultProc(msg, wParam, lParam);  // a native control redraws itself
+      for (Control* child : children_)
+        if (child->IsWindowed() && static_cast<WinControl*>(child)->Handle())
+          SendMessageA(static_cast<WinControl*>(child)->Handle(), WM_UPDATEUISTATE,
+                       MAKEWPARAM(action, flags), lParam);
+      // Focus marks appear or go: a window that paints its own redraws.
+      if (uiState_ != before && !Subclassed() && Focused()) Invalidate();
+      return 0;
+    }
     case WM_MOUSELEAVE:
       tracking_ = false;
       if (hover_) {
@@ -442,6 +514,21 @@ bool WinControl::HandleMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
   local(target, lx, ly);
   target->MouseMove(shift, lx, ly);
   return true;
+}
+
+std::vector<Control*> WinControl::AccessibleElements() const {
+  std::vector<Control*> elements;
+  for (Control* c : children_) {
+    if (c->IsWindowed()) return {};  // the system's object lists the child windows
+    if (c->AccessibleRole() != 0) elements.push_back(c);
+  }
+  return elements;
+}
+
+LRESULT WinControl::DialogCode(LRESULT standard, const MSG*) { return standard; }
+
+bool WinControl::ShowsFocusCues() const {
+  return Handle() && !(SendMessageA(Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
 Control* WinControl::GraphicChildAt(int x, int y) const {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -125,6 +126,22 @@ class Control {
   void SetLoading(bool on) { loading_ = on; }
   virtual void Loaded() {}
 
+  // What a screen reader is told. The name is the one set, or for a graphic
+  // control its text; none leaves the window's own (its text). A role of 0
+  // leaves the system's; the state is added to the system's.
+  void SetAccessibleName(std::string name);
+  bool AccessibleNameSet() const { return accessibleName_.has_value(); }
+  virtual std::optional<std::string> AccessibleName() const { return accessibleName_; }
+  virtual long AccessibleRole() const { return 0; }
+  virtual long AccessibleState() const { return 0; }
+  virtual std::optional<std::string> AccessibleValue() const { return std::nullopt; }
+  // The default action's name ("Press"), which raises Click; null for none.
+  virtual const char* AccessibleAction() const { return nullptr; }
+  // Tells listening screen readers that the name or value changed.
+  void NotifyAccessible(DWORD event);
+  // Goes null when the control goes: what an accessible object holds it by.
+  std::shared_ptr<Control*> AccessToken();
+
  protected:
   virtual void BoundsChanged(const RECT& old);
   // Takes bounds the system gave the window (a drag, say), without moving it.
@@ -147,6 +164,8 @@ class Control {
   bool parentColor_ = false;
   int cursor_ = crDefault;
   bool loading_ = false;
+  std::optional<std::string> accessibleName_;
+  std::shared_ptr<Control*> accessToken_;
 };
 
 // No window of its own: painted by its parent, which also routes its mouse input.
@@ -160,6 +179,7 @@ class GraphicControl : public Control {
   // Graphic controls click on a left release inside them.
   void MouseUp(MouseButton button, Shift shift, int x, int y) override;
   void MouseDown(MouseButton button, Shift shift, int x, int y) override;
+  std::optional<std::string> AccessibleName() const override;
 };
 
 class WinControl : public Control, public BoundWindow {
@@ -184,6 +204,8 @@ class WinControl : public Control, public BoundWindow {
   void SetText(const std::string& text) override;
   void SetFocus();
   bool Focused() const;
+  // Whether focus marks are to be drawn: the keyboard has been used in the window.
+  bool ShowsFocusCues() const;
 
   // Paints the background and the graphic children (not windowed ones) into dc,
   // whose origin stands at this control's client top-left.
@@ -195,6 +217,10 @@ class WinControl : public Control, public BoundWindow {
 
   // The windowed child whose window this is, or null.
   WinControl* ChildWithHandle(HWND hwnd) const;
+
+  // The graphic children a screen reader sees as simple elements of this
+  // window (those with a role), in order; none when it has windowed children.
+  std::vector<Control*> AccessibleElements() const;
 
   // A notification of this native control (BN_CLICKED...), passed on by its parent.
   virtual void Command(WORD) {}
@@ -208,6 +234,9 @@ class WinControl : public Control, public BoundWindow {
   virtual void KeyDown(WPARAM key, Shift shift);
   virtual void KeyUp(WPARAM key, Shift shift);
   virtual void FocusChanged(bool focused);
+  // The answer to WM_GETDLGCODE: the window's own, which a control may widen
+  // (arrows for a radio group, Enter for a button). `msg` may be null.
+  virtual LRESULT DialogCode(LRESULT standard, const MSG* msg);
   void BoundsChanged(const RECT& old) override;
   void FontChanged() override;
 
@@ -225,6 +254,7 @@ class WinControl : public Control, public BoundWindow {
   Control* hover_ = nullptr;     // the graphic child under the mouse
   bool tracking_ = false;
   bool mouseInside_ = false;
+  WORD uiState_ = 0;  // UISF_HIDEFOCUS, UISF_HIDEACCEL
 };
 
 }  // namespace velotune::ui

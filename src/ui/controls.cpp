@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 #include "ui/dpi.h"
@@ -40,6 +42,8 @@ void Label::SetWordWrap(bool on) {
   wordWrap_ = on;
   Invalidate();
 }
+
+long Label::AccessibleRole() const { return ROLE_SYSTEM_STATICTEXT; }
 
 void Label::Update() {
   if (Parent()) Parent()->Update();
@@ -97,6 +101,12 @@ void Shape::SetBrushColor(Color c) {
 
 Panel::Panel(std::string name) : WinControl(std::move(name)) { SetParentColor(false); }
 
+// Containers: Tab and the arrows look for stops among their children too.
+void Panel::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
+  WinControl::CreateParams(style, exStyle, className);
+  exStyle |= WS_EX_CONTROLPARENT;
+}
+
 // ---- CheckBox
 
 CheckBox::CheckBox(std::string name) : WinControl(std::move(name)) { SetParentColor(true); }
@@ -133,6 +143,10 @@ HBRUSH CheckBox::CtlColor(HDC dc) {
   return brush_;
 }
 
+long CheckBox::AccessibleRole() const { return ROLE_SYSTEM_CHECKBUTTON; }
+
+long CheckBox::AccessibleState() const { return checked_ ? STATE_SYSTEM_CHECKED : 0; }
+
 void CheckBox::ColorChanged() {
   if (Handle()) InvalidateRect(Handle(), nullptr, TRUE);
 }
@@ -144,6 +158,55 @@ RadioButton::RadioButton(std::string name) : CheckBox(std::move(name)) {}
 void RadioButton::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
   CheckBox::CreateParams(style, exStyle, className);
   style = (style & ~BS_CHECKBOX) | BS_RADIOBUTTON;
+}
+
+long RadioButton::AccessibleRole() const { return ROLE_SYSTEM_RADIOBUTTON; }
+
+std::vector<RadioButton*> RadioButton::Group() const {
+  std::vector<RadioButton*> group;
+  if (!Parent()) return group;
+  for (Control* sibling : Parent()->Children())
+    if (auto* radio = dynamic_cast<RadioButton*>(sibling)) group.push_back(radio);
+  return group;
+}
+
+void RadioButton::UpdateTabStops() const {
+  const auto group = Group();
+  const bool anyChecked =
+      std::any_of(group.begin(), group.end(), [](RadioButton* r) { return r->Checked(); });
+  for (RadioButton* radio : group) {
+    if (!radio->Handle()) continue;
+    const bool stop = radio->Checked() || (!anyChecked && radio == group.front());
+    const LONG_PTR style = GetWindowLongPtrA(radio->Handle(), GWL_STYLE);
+    SetWindowLongPtrA(radio->Handle(), GWL_STYLE,
+                      stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP}));
+  }
+}
+
+void RadioButton::HandleCreated() {
+  CheckBox::HandleCreated();
+  UpdateTabStops();
+}
+
+LRESULT RadioButton::DialogCode(LRESULT standard, const MSG*) { return standard | DLGC_WANTARROWS; }
+
+void RadioButton::KeyDown(WPARAM key, Shift shift) {
+  CheckBox::KeyDown(key, shift);
+  int step = 0;
+  if (key == VK_DOWN || key == VK_RIGHT) step = 1;
+  if (key == VK_UP || key == VK_LEFT) step = -1;
+  if (step == 0) return;
+  const auto group = Group();
+  const int count = static_cast<int>(group.size());
+  const int at = static_cast<int>(std::find(group.begin(), group.end(), this) - group.begin());
+  // The next one that can take the focus, round the group.
+  for (int i = 1; i < count; ++i) {
+    RadioButton* next = group[static_cast<size_t>(((at + step * i) % count + count) % count)];
+    if (!next->Handle() || !next->Visible() || !next->Enabled()) continue;
+    next->SetFocus();
+    next->SetChecked(true);
+    return;
+  }
 }
 
 void RadioButton::SetChecked(bool checked) {
@@ -162,6 +225,7 @@ void RadioButton::SetChecked(bool checked) {
     CheckBox::SetChecked(false);
     OnClick = std::move(onClick);
   }
+  UpdateTabStops();
 }
 
 void RadioButton::Command(WORD code) {
@@ -172,7 +236,17 @@ void RadioButton::Command(WORD code) {
 
 TabSheet::TabSheet(std::string name) : WinControl(std::move(name)) { SetParentColor(true); }
 
+void TabSheet::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
+  WinControl::CreateParams(style, exStyle, className);
+  exStyle |= WS_EX_CONTROLPARENT;
+}
+
 PageControl::PageControl(std::string name) : WinControl(std::move(name)) { SetParentColor(true); }
+
+void PageControl::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
+  WinControl::CreateParams(style, exStyle, className);
+  exStyle |= WS_EX_CONTROLPARENT;
+}
 
 int PageControl::PageCount() const {
   int n = 0;
@@ -194,12 +268,20 @@ TabSheet* PageControl::Page(int index) const {
 void PageControl::SetActivePageIndex(int index) {
   if (index < 0 || index >= PageCount()) return;
   active_ = index;
+  const HWND focus = GetFocus();
+  const bool hadFocus = Handle() && focus && (focus == Handle() || IsChild(Handle(), focus));
   for (int i = 0; i < PageCount(); ++i) {
     TabSheet* page = Page(i);
     // Pages fill the control.
     page->SetBounds(0, 0, Width(), Height());
     page->SetVisible(i == index);
   }
+  // Hiding a page with the focus hands it to this control, which shows no mark.
+  if (!hadFocus) return;
+  const HWND shown = Page(index)->Handle();
+  if (shown && !IsChild(shown, GetFocus()))
+    if (HWND first = GetNextDlgTabItem(shown, nullptr, FALSE); first && IsChild(shown, first))
+      ::SetFocus(first);
 }
 
 void PageControl::Loaded() { SetActivePageIndex(active_); }

@@ -2,6 +2,8 @@
 // The framework's stock controls.
 #include <windows.h>
 
+#include <vector>
+
 #include "ui/control.h"
 #include "ui/gdi.h"
 #include "ui/picture.h"
@@ -20,6 +22,8 @@ class Label : public GraphicControl {
   void SetWordWrap(bool on);
   // Paints the label's parent now, with every area marked since its last paint.
   void Update();
+  // Static text named by what it shows.
+  long AccessibleRole() const override;
 
  private:
   bool transparent_ = true;
@@ -61,6 +65,9 @@ class Shape : public GraphicControl {
 class Panel : public WinControl {
  public:
   explicit Panel(std::string name);
+
+ protected:
+  void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
 };
 
 // A native check box that raises its click on every change of its state.
@@ -71,6 +78,8 @@ class CheckBox : public WinControl {
   virtual void SetChecked(bool checked);
   void Command(WORD code) override;
   HBRUSH CtlColor(HDC dc) override;
+  long AccessibleRole() const override;
+  long AccessibleState() const override;
 
  protected:
   void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
@@ -85,19 +94,32 @@ class CheckBox : public WinControl {
 
 // A native radio button; the radio buttons of one parent form one group.
 // Selecting one from code raises its click only when it was not selected.
+// The arrow keys move through the group and select; Tab stops only at the
+// selected one (the first when none is).
 class RadioButton : public CheckBox {
  public:
   explicit RadioButton(std::string name);
   void SetChecked(bool checked) override;
   void Command(WORD code) override;
+  long AccessibleRole() const override;
 
  protected:
   void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
+  void HandleCreated() override;
+  LRESULT DialogCode(LRESULT standard, const MSG* msg) override;
+  void KeyDown(WPARAM key, Shift shift) override;
+
+ private:
+  std::vector<RadioButton*> Group() const;
+  void UpdateTabStops() const;
 };
 
 class TabSheet : public WinControl {
  public:
   explicit TabSheet(std::string name);
+
+ protected:
+  void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
 };
 
 // Pages without visible tabs; the active page is set from code.
@@ -107,10 +129,14 @@ class PageControl : public WinControl {
   int PageCount() const;
   TabSheet* Page(int index) const;
   int ActivePageIndex() const { return active_; }
-  // Raises no change event.
+  // Raises no change event. Focus inside the page that goes moves to the
+  // first stop of the page that comes.
   void SetActivePageIndex(int index);
   NotifyEvent OnChange;
   void Loaded() override;
+
+ protected:
+  void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
 
  private:
   int active_ = 0;

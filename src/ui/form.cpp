@@ -79,6 +79,13 @@ void Form::CreateForm() {
   if (auto* app = Application::Instance()) app->FormCreated(this);
   ScaleTo(SystemDpi());
   CreateHandle();
+  // Focus marks stay hidden until the keyboard is used, unless the user asked
+  // to see them always.
+  BOOL alwaysCues = FALSE;
+  SystemParametersInfoA(SPI_GETKEYBOARDCUES, 0, &alwaysCues, 0);
+  if (Handle() && !alwaysCues)
+    SendMessageA(Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS | UISF_HIDEACCEL),
+                 0);
   for (const auto& c : components_) c->Loaded();
   if (OnCreate) OnCreate(*this);
 }
@@ -101,7 +108,7 @@ void Form::ScaleTo(int dpi) {
 void Form::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
   WinControl::CreateParams(style, exStyle, className);
   style = WS_POPUP | WS_CLIPCHILDREN;  // no frame, no caption
-  exStyle = 0;
+  exStyle = WS_EX_CONTROLPARENT;
 }
 
 void Form::Show() {
@@ -116,8 +123,59 @@ void Form::Show() {
 }
 
 void Form::Hide() {
+  SaveFocus();
   Control::SetVisible(false);
   if (Handle()) ShowWindow(Handle(), SW_HIDE);
+}
+
+void Form::SaveFocus() {
+  const HWND focus = GetFocus();
+  if (Handle() && focus && IsChild(Handle(), focus)) savedFocus_ = focus;
+}
+
+bool Form::RestoreFocus() {
+  const HWND saved = savedFocus_;
+  if (!Handle() || !saved || !IsWindow(saved) || !IsChild(Handle(), saved) ||
+      !IsWindowVisible(saved) || !IsWindowEnabled(saved))
+    return false;
+  ::SetFocus(saved);
+  return true;
+}
+
+void Form::Activate() {
+  if (!Handle()) return;
+  SetForegroundWindow(Handle());
+  SetActiveWindow(Handle());
+  const HWND focus = GetFocus();
+  if (!focus || (focus != Handle() && !IsChild(Handle(), focus)))
+    if (!RestoreFocus()) ::SetFocus(Handle());
+}
+
+bool Form::DialogMessage(MSG& msg) {
+  if (!Handle()) return false;
+  if (OnKeyPreview && OnKeyPreview(msg)) return true;
+  // A character left for a control its key has just hidden (Enter on OK goes
+  // to page 1): Wine's mnemonic search never comes back to a hidden control
+  // and would go round for ever. It has nothing to match: plain handling.
+  if ((msg.message == WM_CHAR || msg.message == WM_SYSCHAR) && !IsWindowVisible(msg.hwnd))
+    return false;
+  const bool navigation = msg.message == WM_KEYDOWN &&
+                          (msg.wParam == VK_TAB || msg.wParam == VK_LEFT ||
+                           msg.wParam == VK_RIGHT || msg.wParam == VK_UP || msg.wParam == VK_DOWN);
+  const bool alt = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_MENU;
+  if (navigation || alt)
+    SendMessageA(Handle(), WM_CHANGEUISTATE,
+                 MAKEWPARAM(UIS_CLEAR, navigation ? UISF_HIDEFOCUS : UISF_HIDEACCEL), 0);
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetFocus() == Handle()) {
+    // No control has the focus yet: Tab enters at the first stop, Shift+Tab at
+    // the last (the dialog manager alone would do nothing for Shift+Tab).
+    const HWND first = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    const HWND to =
+        GetKeyState(VK_SHIFT) < 0 && first ? GetNextDlgTabItem(Handle(), first, TRUE) : first;
+    if (to) ::SetFocus(to);
+    return true;
+  }
+  return IsDialogMessageA(Handle(), &msg);
 }
 
 bool Form::IsVisible() const { return Handle() && IsWindowVisible(Handle()); }
@@ -142,6 +200,14 @@ LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;
     }
+    case WM_ACTIVATE:
+      // As a dialog does: the focus leaves with the window and comes back with it.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        SaveFocus();
+      } else if (!HIWORD(wParam) && RestoreFocus()) {
+        return 0;
+      }
+      break;
     case WM_SHOWWINDOW:
       // Keep the visible flag in step when the system hides or shows the window.
       if (lParam == 0) Control::SetVisible(wParam != 0);

@@ -85,6 +85,17 @@ class Form : public WinControl {
 
   void Show();
   void Hide();
+  // In front with the keyboard focus, which goes back to the control that had it.
+  void Activate();
+
+  // Sees the form's key messages before anything else; true takes the message.
+  std::function<bool(const MSG&)> OnKeyPreview;
+  // A key message for this form: the key preview, then the dialog keys (Tab
+  // and Shift+Tab through the tab stops, arrows in groups), which also show
+  // the focus marks. True when the message needs nothing more.
+  bool DialogMessage(MSG& msg);
+  // The control the focus goes back to, or null.
+  HWND SavedFocus() const { return savedFocus_; }
   // Closing the main form ends the program.
   void Close();
   bool IsVisible() const;
@@ -105,6 +116,9 @@ class Form : public WinControl {
 
  private:
   [[noreturn]] static void FailMissing(const std::string& what);
+  void SaveFocus();
+  bool RestoreFocus();
+  HWND savedFocus_ = nullptr;
   std::vector<std::unique_ptr<Control>> controls_;
   std::vector<std::unique_ptr<Component>> components_;
   std::map<std::string, Control*> byName_;

@@ -1,5 +1,7 @@
 #include "widgets/bmp_button.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -317,6 +319,18 @@ void TBmpButton::KeyUp(WPARAM, ui::Shift) {
   FinishRelease(true);
 }
 
+LRESULT TBmpButton::DialogCode(LRESULT standard, const MSG* msg) {
+  LRESULT code = standard | DLGC_BUTTON | DLGC_WANTARROWS;
+  if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+  return code;
+}
+
+long TBmpButton::AccessibleRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
+
+long TBmpButton::AccessibleState() const { return down_ ? STATE_SYSTEM_PRESSED : 0; }
+
+bool TBmpButton::FocusMarked() const { return focused_ && showFocus_ && ShowsFocusCues(); }
+
 void TBmpButton::FocusChanged(bool focused) {
   focused_ = focused;
   Repaint();
@@ -395,9 +409,16 @@ void TBmpButton::Paint(HDC dc) {
     FillRect(dc, &face, brush);
   }
   ui::Picture disabledImage;
-  if (const ui::Picture* picture = ChoosePicture(disabledImage)) DrawPicture(dc, r, *picture);
+  const ui::Picture* picture = ChoosePicture(disabledImage);
+  if (picture) DrawPicture(dc, r, *picture);
   DrawCaption(dc, r);
-  if (border_ == bbButton && focused_ && showFocus_ && Text().empty()) {
+  // Without a focused picture (or a caption to frame), the usual dotted mark.
+  if (border_ == bbNone && Text().empty() && FocusMarked() && picture != &bitmaps_.UpAndFocused()) {
+    RECT focus = r;
+    InflateRect(&focus, -1, -1);
+    DrawFocusRect(dc, &focus);
+  }
+  if (border_ == bbButton && FocusMarked() && Text().empty()) {
     RECT focus = r;
     InflateRect(&focus, -2, -2);
     DrawFocusRect(dc, &focus);
@@ -428,7 +449,7 @@ const ui::Picture* TBmpButton::ChoosePicture(ui::Picture& disabledImage) const {
   switch (state_) {
     case bsUp:
       if (hot_ && present(b.Hot())) return &b.Hot();
-      if (focused_ && showFocus_ && present(b.UpAndFocused())) return &b.UpAndFocused();
+      if (FocusMarked() && present(b.UpAndFocused())) return &b.UpAndFocused();
       return &b.Up();
     case bsDisabled:
       if (present(b.Disabled())) return &b.Disabled();
@@ -515,7 +536,7 @@ void TBmpButton::DrawCaption(HDC dc, const RECT& r) {
     SetTextColor(dc, ResolveColor(Font().color));
   }
   DrawTextA(dc, caption.c_str(), length, &text, flags);
-  if (focused_ && showFocus_) {
+  if (FocusMarked()) {
     RECT measure = text;
     DrawTextA(dc, caption.c_str(), length, &measure, flags | DT_CALCRECT);
     // DT_CALCRECT keeps the left and top: centre the measured box in the caption area.

@@ -110,6 +110,11 @@ class TBmpButton : public ui::WinControl {
   void SetEnabled(bool enabled) override;
   void Loaded() override;
 
+  // A push button to a screen reader, pressed while down; its action clicks it.
+  long AccessibleRole() const override;
+  long AccessibleState() const override;
+  const char* AccessibleAction() const override { return "Press"; }
+
  protected:
   // Draws the whole button into dc, whose origin is the button's top-left.
   virtual void Paint(HDC dc);
@@ -120,6 +125,8 @@ class TBmpButton : public ui::WinControl {
   void KeyUp(WPARAM key, ui::Shift shift) override;
   void FocusChanged(bool focused) override;
   void BoundsChanged(const RECT& old) override;
+  // Enter is the button's own (it clicks), and the arrows do nothing here.
+  LRESULT DialogCode(LRESULT standard, const MSG* msg) override;
 
  private:
   void PicturesChanged();
@@ -131,6 +138,8 @@ class TBmpButton : public ui::WinControl {
   const ui::Picture* ChoosePicture(ui::Picture& disabledImage) const;
   void DrawPicture(HDC dc, const RECT& r, const ui::Picture& picture);
   void DrawCaption(HDC dc, const RECT& r);
+  // Focused, showing focus, and the keyboard used in the window.
+  bool FocusMarked() const;
 
   TButtonBitmaps bitmaps_;
   int groupIndex_ = 0;

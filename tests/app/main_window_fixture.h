@@ -7,6 +7,7 @@
 
 #include "app/main_form.h"
 #include "progress/prg_wnd.h"
+#include "support/keys.h"
 #include "support/registry_sandbox.h"
 #include "support/seam_recorder.h"
 #include "support/ui_fixture.h"
@@ -40,6 +41,8 @@ class MainWindowTest : public RegistryTest {
   }
 
   SeamRecorder seam;
+  // Windows' usual setting: focus marks only once the keyboard is used.
+  HiddenFocusCues usualCues;
   ui::Application* app = nullptr;
   std::unique_ptr<TForm1> form;
   std::unique_ptr<TPrgWnd> progress;

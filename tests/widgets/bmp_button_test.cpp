@@ -1,6 +1,7 @@
 #include "widgets/bmp_button.h"
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/keys.h"
 #include "support/ui_fixture.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -79,6 +81,9 @@ class CountingButton : public TBmpButton {
 
 class BmpButtonTest : public testing::Test {
  protected:
+  // Windows' usual setting, which these pictures assume: focus marks only
+  // once the keyboard is used (Wine shows them always).
+  test::HiddenFocusCues usualCues;
   void SetUp() override {
     TestApplication();
     SetCursorPos(1020, 760);  // away from every test window
@@ -584,10 +589,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BmpButtonTest, FocusShowsTheFocusedPictureAndRepaints) {
+  test::HiddenFocusCues usual;
   TBmpButton& b =
       ShowAction([](TBmpButton& button) { button.Bitmaps().SetUpAndFocused(Card(kFocused)); });
   EXPECT_EQ(Hex(Face(b)), Hex(kUp));
   b.SetFocus();
+  // Focus marks wait for the keyboard to be used in the window...
+  ASSERT_TRUE(usual.Hidden());
+  EXPECT_EQ(Hex(Face(b)), Hex(kUp));
+  // ...and show, repainted, as soon as it is.
+  SendMessageA(form->Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   EXPECT_EQ(Hex(Face(b)), Hex(kFocused));
   Button("Other").SetFocus();
   EXPECT_FALSE(b.HasFocusFlag());
@@ -595,6 +606,55 @@ TEST_F(BmpButtonTest, FocusShowsTheFocusedPictureAndRepaints) {
   b.SetShowFocus(false);
   b.SetFocus();
   EXPECT_EQ(Hex(Face(b)), Hex(kUp));
+}
+
+TEST_F(BmpButtonTest, WithoutAFocusedPictureTheFocusIsTheDottedMark) {
+  test::HiddenFocusCues usual;
+  TBmpButton& b = ShowAction();
+  // The top row of the picture's coloured part, where the mark runs one pixel in.
+  auto row = [&] {
+    auto shot = CaptureClient(b.Handle());
+    std::vector<COLORREF> pixels;
+    for (int x = 4; x < kCardW - 1; ++x) pixels.push_back(shot->PixelRgb(x, 1));
+    return pixels;
+  };
+  const auto plain = row();
+  b.SetFocus();
+  EXPECT_EQ(row(), plain) << "no mark before the keyboard is used";
+  SendMessageA(form->Handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  const auto marked = row();
+  int changed = 0;
+  for (size_t i = 0; i < marked.size(); ++i) changed += marked[i] != plain[i];
+  EXPECT_GT(changed, static_cast<int>(marked.size()) / 3) << "a dotted line";
+  EXPECT_EQ(Hex(Face(b)), Hex(kUp)) << "inside the mark the picture is untouched";
+  Button("Other").SetFocus();
+  EXPECT_EQ(row(), plain);
+}
+
+TEST_F(BmpButtonTest, IsAPushButtonPressedWhileDownToAScreenReader) {
+  ShowNavigation();
+  for (int i = 1; i <= 4; ++i) {
+    test::Accessible a(Button(names[i - 1]).Handle());
+    ASSERT_NE(a.object, nullptr);
+    EXPECT_EQ(a.Role(), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ((a.State() & STATE_SYSTEM_PRESSED) != 0, i == 1) << names[i - 1];
+    EXPECT_EQ(a.DefaultAction(), "Press");
+  }
+  Button("But3").SetDown(true);
+  EXPECT_TRUE(test::Accessible(Button("But3").Handle()).State() & STATE_SYSTEM_PRESSED);
+  EXPECT_FALSE(test::Accessible(Button("But1").Handle()).State() & STATE_SYSTEM_PRESSED);
+}
+
+TEST_F(BmpButtonTest, EnterThroughTheLoopClicksOnceAndTabMovesOn) {
+  TBmpButton& b = ShowAction();
+  b.SetFocus();
+  test::PressKey(VK_RETURN);
+  EXPECT_EQ(clicks, std::vector<std::string>{"BmpButton1"});
+  test::PressKey(VK_TAB);
+  EXPECT_EQ(GetFocus(), Button("Other").Handle());
+  test::PressKey(VK_TAB);
+  EXPECT_EQ(GetFocus(), b.Handle()) << "round again";
+  EXPECT_EQ(clicks.size(), 1u);
 }
 
 // ---- Hot tracking
@@ -903,6 +963,7 @@ TEST_F(BmpButtonTest, OlivePixelsShowTheGradientOfAPanelParent) {
 // ---- The main window's buttons over the real artwork
 
 TEST(BmpButtonPageTest, NavigationActionAndGlyphButtonsOverTheBackground) {
+  test::HiddenFocusCues usualCues;  // the pictures as Windows shows them by default
   TestApplication();
   SetCursorPos(1020, 760);
   ui::Form form("Form1");
