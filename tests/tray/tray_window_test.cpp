@@ -158,7 +158,11 @@ TEST_F(MainWindowTest, HideShowAndSendToTrayMoveTheWindowAndItsButton) {
   tray.ShowMainWindow();
   EXPECT_TRUE(form.IsVisible());
   EXPECT_FALSE(app->Minimized());
-  EXPECT_EQ(GetForegroundWindow(), app->Handle());
+  // The application comes to the front and hands its activation on to the
+  // main form, so that the keys reach the form's controls.
+  EXPECT_EQ(GetForegroundWindow(), form.Handle());
+  const HWND focus = GetFocus();
+  EXPECT_TRUE(focus == form.Handle() || IsChild(form.Handle(), focus));
 
   tray.HideTaskbarButton();
   EXPECT_FALSE(AppWindowVisible());
