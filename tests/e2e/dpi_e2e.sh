@@ -39,26 +39,6 @@ progress_window() {  # the nameless window of the progress window's size
     xdotool getwindowgeometry "$id" | grep -q "Geometry: $(s 314)x$(s 108)" && { echo "$id"; return; }
   done
 }
-message_box() {
-  local id
-  for id in $(xdotool search --onlyvisible --name '^Velotune$' 2>/dev/null); do
-    xdotool getwindowgeometry "$id" | grep -q 'Geometry: 1x1' || { echo "$id"; return; }
-  done
-}
-answer_no() {
-  for _ in $(seq 1 150); do [[ -n "$(message_box)" ]] && break; sleep 0.1; done
-  for _ in 1 2 3; do
-    local box
-    box=$(message_box)
-    [[ -z "$box" ]] && return 0
-    xdotool windowfocus "$box" 2>/dev/null
-    sleep 0.3
-    xdotool key n
-    sleep 0.6
-  done
-  [[ -z "$(message_box)" ]]
-}
-
 names=(x network eraser enhancements about)
 nav=(0 67 129 192 255)
 for dpi in 96 120 144 192; do
@@ -93,7 +73,7 @@ for dpi in 96 120 144 192; do
     shot "$out/progress.png" "$X" "$Y" "$WIDTH" "$HEIGHT"
   fi
   check "$dpi DPI: the progress window shows at $(s 314)x$(s 108)" test -n "$pw"
-  check "$dpi DPI: the restart question is answered No" answer_no
+  check "$dpi DPI: the restart question is answered No" answer_box n
 
   if [[ $dpi == 96 ]]; then
     for n in 1 2 3 4; do
