@@ -278,6 +278,7 @@ void TForm1::RestoreEraseBoxes() {
 }
 
 void TForm1::BmpButton2Click(ui::Control&) {
+  if (busy_) return;  // from the tray, while an elevated copy runs: no questions either
   EraseChoices boxes{};
   for (int box = 1; box <= kEraseBoxes; ++box) boxes[box - 1] = EraseBox(box).Checked();
   if (std::none_of(boxes.begin(), boxes.end(), [](bool b) { return b; })) {
