@@ -52,18 +52,18 @@ int RunFromCommandLine(HINSTANCE instance, int showCommand, const CommandLine& l
     return kExitBadSwitch;
   }
   OpenSettingsKey();
-  const CommandSpec& spec = SpecOf(line.request.command);
+  const CommandEntry& entry = EntryOf(line.request.command);
   bool held = false;
   if (line.quiet) {
     Sys().Sleep = NoPause;
     SilentReport report;
-    held = spec.run(line.request, report).done;
+    held = entry.run(line.request, report).done;
   } else {
     ui::Application app(instance, showCommand);
     app.SetTitle("Velotune");
     TPrgWnd progress;
-    RunInProgressWindow(progress, spec.title, spec.titleFirst,
-                        [&](RunReport& report) { held = spec.run(line.request, report).done; });
+    RunInProgressWindow(progress, entry.title, entry.titleFirst,
+                        [&](RunReport& report) { held = entry.run(line.request, report).done; });
   }
   TellRunningWindows();
   return held ? kExitDone : kExitRefused;

@@ -53,13 +53,13 @@ CommandResult RunRestore(const CommandRequest&, RunReport& report) {
 }
 
 constexpr std::array kCommands = {
-    CommandSpec{Command::ApplyProfile, "--apply-profile", 1, false, "Network Optimization",
+    CommandEntry{Command::ApplyProfile, "--apply-profile", 1, false, "Network Optimization",
                 TitleFirst::After, Always, RunProfile},
-    CommandSpec{Command::ApplyEnhancements, "--apply-enhancements", 11, false,
+    CommandEntry{Command::ApplyEnhancements, "--apply-enhancements", 11, false,
                 "Applying Enhancements", TitleFirst::Before, MachineTweakChanges, RunEnhancements},
-    CommandSpec{Command::Erase, "--erase", kEraseBoxes, true, "Erasing Tracks", TitleFirst::Before,
+    CommandEntry{Command::Erase, "--erase", kEraseBoxes, true, "Erasing Tracks", TitleFirst::Before,
                 Never, RunErase},
-    CommandSpec{Command::Restore, "--restore", 0, false, kRestoreTitle, TitleFirst::Before, Always,
+    CommandEntry{Command::Restore, "--restore", 0, false, kRestoreTitle, TitleFirst::Before, Always,
                 RunRestore},
 };
 
@@ -72,16 +72,16 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
-const CommandSpec* SpecNamed(std::string_view name) {
-  for (const CommandSpec& spec : kCommands)
-    if (spec.switchName == name) return &spec;
+const CommandEntry* EntryNamed(std::string_view name) {
+  for (const CommandEntry& entry : kCommands)
+    if (entry.switchName == name) return &entry;
   return nullptr;
 }
 
 bool IsOurs(const std::string& arg) {
   if (arg == "/?") return true;
   const std::string name = Lower(std::string_view(arg).substr(0, arg.find('=')));
-  return name == "--quiet" || name == "--help" || name == kStartAsUser || SpecNamed(name);
+  return name == "--quiet" || name == "--help" || name == kStartAsUser || EntryNamed(name);
 }
 
 template <size_t N>
@@ -95,14 +95,14 @@ bool ReadBits(std::string_view value, std::array<bool, N>& bits) {
 }
 
 // The switch's value into the request; false when it is not one the switch takes.
-bool ReadValue(const CommandSpec& spec, std::string_view value, bool hasValue,
+bool ReadValue(const CommandEntry& entry, std::string_view value, bool hasValue,
                CommandRequest& request) {
-  request.command = spec.command;
+  request.command = entry.command;
   if (!hasValue) {
-    request.savedBoxes = spec.command == Command::Erase;
-    return spec.valueLength == 0 || spec.valueOptional;
+    request.savedBoxes = entry.command == Command::Erase;
+    return entry.valueLength == 0 || entry.valueOptional;
   }
-  switch (spec.command) {
+  switch (entry.command) {
     case Command::ApplyProfile:
       if (value.size() != 1 || value[0] < '1' || value[0] > '0' + kProfileCount) return false;
       request.profile = value[0] - '0';
@@ -125,16 +125,16 @@ std::string BitsOf(std::span<const bool> bits) {
 
 }  // namespace
 
-std::span<const CommandSpec> Commands() { return kCommands; }
+std::span<const CommandEntry> Commands() { return kCommands; }
 
-const CommandSpec& SpecOf(Command command) {
-  for (const CommandSpec& spec : kCommands)
-    if (spec.command == command) return spec;
+const CommandEntry& EntryOf(Command command) {
+  for (const CommandEntry& entry : kCommands)
+    if (entry.command == command) return entry;
   return kCommands.front();
 }
 
 std::string SwitchOf(const CommandRequest& request) {
-  std::string text(SpecOf(request.command).switchName);
+  std::string text(EntryOf(request.command).switchName);
   switch (request.command) {
     case Command::ApplyProfile:
       return text + "=" + std::to_string(request.profile);
@@ -164,11 +164,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       help = true;
     } else if (name == "--quiet" && !hasValue && !line.quiet) {
       line.quiet = true;
-    } else if (const CommandSpec* spec = SpecNamed(name); spec && !haveRun) {
+    } else if (const CommandEntry* entry = EntryNamed(name); entry && !haveRun) {
       haveRun = true;
       const std::string_view value =
           hasValue ? std::string_view(arg).substr(equals + 1) : std::string_view();
-      if (!ReadValue(*spec, value, hasValue, line.request)) invalid = true;
+      if (!ReadValue(*entry, value, hasValue, line.request)) invalid = true;
     } else {
       invalid = true;  // not ours, given twice, or a second run
     }

@@ -36,7 +36,7 @@ struct CommandResult {
   std::string whatStayed = {};  // for the window: what could not be done, if it says more
 };
 
-struct CommandSpec {
+struct CommandEntry {
   Command command;
   std::string_view switchName;  // "--apply-profile"
   // Characters of the switch's value: 0 none, else exactly that many; with
@@ -51,8 +51,8 @@ struct CommandSpec {
   CommandResult (*run)(const CommandRequest&, RunReport&);
 };
 
-const CommandSpec& SpecOf(Command command);
-std::span<const CommandSpec> Commands();
+const CommandEntry& EntryOf(Command command);
+std::span<const CommandEntry> Commands();
 
 // "--apply-profile=3": what an elevated copy is started with.
 std::string SwitchOf(const CommandRequest& request);

@@ -91,7 +91,7 @@ void TForm1::RefreshState() {
 void TForm1::UpdateShields() {
   Get<ShieldMark>("Shield1").SetVisible(!elevated_);
   Get<ShieldMark>("Shield3").SetVisible(
-      !elevated_ && SpecOf(Command::ApplyEnhancements)
+      !elevated_ && EntryOf(Command::ApplyEnhancements)
                         .needsAdministrator({.command = Command::ApplyEnhancements,
                                              .ticks = EnhancementTicksShown()}));
 }
@@ -99,8 +99,8 @@ void TForm1::UpdateShields() {
 TForm1::RunResult TForm1::RunCommand(const CommandRequest& request) {
   RunResult result;
   if (busy_) return result;
-  const CommandSpec& spec = SpecOf(request.command);
-  if (!elevated_ && spec.needsAdministrator(request)) {
+  const CommandEntry& entry = EntryOf(request.command);
+  if (!elevated_ && entry.needsAdministrator(request)) {
     busy_ = true;
     const ElevatedRun copy = RunElevatedCopy(Handle(), SwitchOf(request));
     busy_ = false;
@@ -112,8 +112,8 @@ TForm1::RunResult TForm1::RunCommand(const CommandRequest& request) {
     result.held = copy.outcome == ElevatedRun::Exited && copy.exitCode == kExitDone;
     return result;
   }
-  RunInProgressWindow(*progress_, spec.title, spec.titleFirst, [&](RunReport& report) {
-    const CommandResult ended = spec.run(request, report);
+  RunInProgressWindow(*progress_, entry.title, entry.titleFirst, [&](RunReport& report) {
+    const CommandResult ended = entry.run(request, report);
     result.held = ended.done;
     result.whatStayed = ended.whatStayed;
   });

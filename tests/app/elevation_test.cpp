@@ -41,7 +41,7 @@ class ElevationTest : public test::MainWindowTest {
       const CommandLine line = ParseCommandLine({call.params});
       EXPECT_EQ(line.kind, CommandLine::Run) << call.params;
       test::RecordingReport report;
-      ranInCopy = SpecOf(line.request.command).run(line.request, report).done;
+      ranInCopy = EntryOf(line.request.command).run(line.request, report).done;
       return test::ProcessExitingWith(code);
     };
   }
