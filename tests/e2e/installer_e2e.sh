@@ -188,12 +188,13 @@ rmdir "$help"
 # ---- Setup run by a person while the program runs
 # Setup's windows: the wizard, and its message box, which is narrower. (The
 # finish page's title ends with a space.)
-setup_windows() {  # -> width id, widest first
+titled_windows() {  # title -> width id, widest first
   local id
-  for id in $(xdotool search --onlyvisible --name "^Velotune $version Setup" 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --name "^$1" 2>/dev/null); do
     xdotool getwindowgeometry --shell "$id" | awk -v id="$id" -F= '$1 == "WIDTH" { print $2, id }'
   done | sort -rn
 }
+setup_windows() { titled_windows "Velotune $version Setup"; }
 wizard() { setup_windows | awk '$1 >= 400 { print $2; exit }'; }
 setup_box() { setup_windows | awk '$1 < 400 { print $2; exit }'; }
 press() {  # window key
@@ -386,12 +387,7 @@ check "  the NetTrans key it created is gone" no_key "$nettrans"
 check "  the notes are gone" no_key 'HKLM\Software\Quorvane'
 
 # A person is asked, and Return takes the default answer, Yes.
-uninstall_windows() {  # -> width id, widest first
-  local id
-  for id in $(xdotool search --onlyvisible --name "^Velotune $version Uninstall" 2>/dev/null); do
-    xdotool getwindowgeometry --shell "$id" | awk -v id="$id" -F= '$1 == "WIDTH" { print $2, id }'
-  done | sort -rn
-}
+uninstall_windows() { titled_windows "Velotune $version Uninstall"; }
 uninstall_wizard() { uninstall_windows | awk '$1 >= 400 { print $2; exit }'; }
 uninstall_box() { uninstall_windows | awk '$1 < 400 { print $2; exit }'; }
 check "installing again succeeds" exits_with 0 reinstall
