@@ -125,8 +125,6 @@ std::string BitsOf(std::span<const bool> bits) {
 
 }  // namespace
 
-std::span<const CommandEntry> Commands() { return kCommands; }
-
 const CommandEntry& EntryOf(Command command) {
   for (const CommandEntry& entry : kCommands)
     if (entry.command == command) return entry;

@@ -52,7 +52,6 @@ struct CommandEntry {
 };
 
 const CommandEntry& EntryOf(Command command);
-std::span<const CommandEntry> Commands();
 
 // "--apply-profile=3": what an elevated copy is started with.
 std::string SwitchOf(const CommandRequest& request);

@@ -101,8 +101,6 @@ class TForm1 : public ui::Form {
   void BmpButton3Click(ui::Control& sender);
   void EN_BOXClick();
 
-  // Whether this process may write machine-wide values; asked once, at creation.
-  bool Elevated() const { return elevated_; }
   // Reads back what a run of another copy may have changed.
   void RefreshState();
 
@@ -161,7 +159,7 @@ class TForm1 : public ui::Form {
   std::string filesFolder_;
   std::unique_ptr<TBarPopupMenu> popup_;
   TTrayIcon* tray_ = nullptr;
-  const bool elevated_;
+  const bool elevated_;  // may write machine-wide values; asked once, at creation
   bool busy_ = false;  // an elevated copy is running for this window
   UniqueIcon menuShield_;
 };
