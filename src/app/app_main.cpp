@@ -10,6 +10,7 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "platform/startup_trace.h"
+#include "platform/system_library.h"
 #include "progress/prg_wnd.h"
 #include "ui/application.h"
 
@@ -21,8 +22,7 @@ namespace {
 void LoadLibrariesOnlyFromSystem() {
   using SetDirs = BOOL(WINAPI*)(DWORD);
   if (HMODULE kernel = GetModuleHandleA("kernel32.dll"))
-    if (auto set = reinterpret_cast<SetDirs>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+    if (auto set = ExportOf<SetDirs>(kernel, "SetDefaultDllDirectories"))
       set(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

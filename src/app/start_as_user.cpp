@@ -7,6 +7,8 @@
 #include <shobjidl.h>
 #include <windows.h>
 
+#include "platform/system_library.h"
+
 namespace velotune {
 namespace {
 
@@ -19,9 +21,8 @@ struct Com {
   void(WINAPI* freeString)(BSTR) = nullptr;
 
   bool Load() {
-    HMODULE ole = LoadLibraryW(L"ole32.dll");
-    HMODULE automation = LoadLibraryW(L"oleaut32.dll");
-    if (!ole || !automation) return false;
+    HMODULE ole = LoadSystemLibrary(L"ole32.dll");
+    HMODULE automation = LoadSystemLibrary(L"oleaut32.dll");
     Bind(initialize, ole, "CoInitializeEx");
     Bind(uninitialize, ole, "CoUninitialize");
     Bind(create, ole, "CoCreateInstance");
@@ -31,7 +32,7 @@ struct Com {
   }
   template <typename F>
   static void Bind(F& f, HMODULE module, const char* name) {
-    f = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    f = ExportOf<F>(module, name);
   }
 };
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_library.h"
 #include "ui/application.h"
 #include "ui/control.h"
 
@@ -19,42 +20,42 @@ constexpr IID kIidAccessible = {
 
 using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+using AllocStringLenFn = BSTR(WINAPI*)(const OLECHAR*, UINT);
 
+// oleacc and the string allocator of oleaut32, loaded on the first request
+// from a screen reader: linking either would load COM with every start.
 struct Oleacc {
   CreateStdFn createStd = nullptr;
   LresultFn lresult = nullptr;
+  AllocStringLenFn allocString = nullptr;
 };
 
 bool loaded = false;
 
-// An export by its known type; through void* since function types differ.
-template <typename Fn>
-Fn Function(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 const Oleacc& LoadOleacc() {
   static const Oleacc functions = [] {
     Oleacc o;
-    // From the system folder by its full path: never a planted copy beside the program.
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return o;
-    const std::wstring path = std::wstring(folder) + L"\\oleacc.dll";
-    HMODULE module = LoadLibraryW(path.c_str());
-    if (!module) return o;
-    o.createStd = Function<CreateStdFn>(module, "CreateStdAccessibleObject");
-    o.lresult = Function<LresultFn>(module, "LresultFromObject");
-    loaded = o.createStd && o.lresult;
+    HMODULE oleacc = LoadSystemLibrary(L"oleacc.dll");
+    HMODULE automation = LoadSystemLibrary(L"oleaut32.dll");
+    o.createStd = ExportOf<CreateStdFn>(oleacc, "CreateStdAccessibleObject");
+    o.lresult = ExportOf<LresultFn>(oleacc, "LresultFromObject");
+    o.allocString = ExportOf<AllocStringLenFn>(automation, "SysAllocStringLen");
+    loaded = o.createStd && o.lresult && o.allocString;
     return o;
   }();
   return functions;
 }
 
+// A variant holding nothing, as VariantInit leaves it.
+void Empty(VARIANT* v) {
+  *v = VARIANT{};
+  v->vt = VT_EMPTY;
+}
+
 BSTR ToBstr(const std::string& text) {
   const int n =
       MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(n));
+  BSTR out = LoadOleacc().allocString(nullptr, static_cast<UINT>(n));
   if (out && n > 0)
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out, n);
   return out;
@@ -173,7 +174,7 @@ class Wrapper final : public IAccessible {
     Control* c = Target(child);
     if (c && objectId_ == OBJID_CLIENT) {
       if (FAILED(hr) || out->vt != VT_I4) {
-        VariantInit(out);
+        Empty(out);
         out->vt = VT_I4;
         out->lVal = 0;
       }
@@ -231,7 +232,7 @@ class Wrapper final : public IAccessible {
       if (IsSelf(start) && dir == NAVDIR_LASTCHILD) to = count;
       if (Element(start) && (dir == NAVDIR_NEXT || dir == NAVDIR_DOWN)) to = start.lVal + 1;
       if (Element(start) && (dir == NAVDIR_PREVIOUS || dir == NAVDIR_UP)) to = start.lVal - 1;
-      VariantInit(out);
+      Empty(out);
       if (to < 1 || to > count) return S_FALSE;
       out->vt = VT_I4;
       out->lVal = to;
@@ -320,7 +321,7 @@ LRESULT AnswerGetObject(WinControl& control, WPARAM wParam, LPARAM lParam) {
   const LONG objectId = static_cast<LONG>(lParam);
   if (!control.Handle() || !WantsWrapper(control, objectId)) return 0;
   const Oleacc& oleacc = LoadOleacc();
-  if (!oleacc.createStd || !oleacc.lresult) return 0;
+  if (!loaded) return 0;
   IAccessible* inner = nullptr;
   if (FAILED(oleacc.createStd(control.Handle(), objectId, kIidAccessible,
                               reinterpret_cast<void**>(&inner))) ||

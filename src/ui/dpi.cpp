@@ -1,13 +1,14 @@
 #include "ui/dpi.h"
 
+#include "platform/system_library.h"
+
 namespace velotune::ui {
 namespace {
 
 // A user32 function that older Windows lack, looked up once.
 template <typename F>
 F User32(const char* name) {
-  return reinterpret_cast<F>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+  return ExportOf<F>(GetModuleHandleA("user32.dll"), name);
 }
 
 int ScreenDpi() {

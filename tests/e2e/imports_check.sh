@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The program must import nothing but Windows system DLLs, and shell32 only when first used.
+# The program must import nothing but Windows system DLLs, and shell32 and COM only when first used.
 set -euo pipefail
 exe=$1
 allowed='^(advapi32|comctl32|comdlg32|gdi32|kernel32|msimg32|msvcrt|ntdll|ole32|oleaut32|shell32|shlwapi|user32|uxtheme|version|winmm)\.dll$'
@@ -11,10 +11,12 @@ while read -r dll; do
     status=1
   fi
 done <<<"$imports"
-# shell32 is bound on first use, not with the program: loading it slows the start.
-if grep -qix 'shell32\.dll' <<<"$imports"; then
-  echo "shell32.dll is imported at load time"
+# shell32 and COM are loaded on first use, not with the program: loading them
+# slows every start.
+while read -r dll; do
+  [[ -n $dll ]] || continue
+  echo "$dll is imported at load time"
   status=1
-fi
-[[ $status -eq 0 ]] && echo "imports: only system DLLs, shell32 bound on first use"
+done < <(grep -ixE '(shell32|ole32|oleaut32|oleacc)\.dll' <<<"$imports" || true)
+[[ $status -eq 0 ]] && echo "imports: only system DLLs, shell32 and COM bound on first use"
 exit $status
