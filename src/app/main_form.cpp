@@ -68,7 +68,6 @@ void TForm1::FormCreate(ui::Control&) {
   UpdateShields();
   // A command-line run started with other rights may tell this window too.
   ChangeWindowMessageFilterEx(Handle(), StateChangedMessage(), MSGFLT_ALLOW, nullptr);
-  ArrangeTabOrder();
 }
 
 LRESULT TForm1::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -143,8 +143,6 @@ class TForm1 : public ui::Form {
   EnhancementTicks EnhancementTicksShown() const;
   // What screen readers call the window and its picture buttons, and the key preview.
   void SetUpKeysAndNames();
-  // Tab order: the page, the side buttons top down, then minimize and close.
-  void ArrangeTabOrder();
   std::string FilesFolder() const;
   void BuildTray();
   void RestoreProfile();

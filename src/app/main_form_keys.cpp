@@ -1,5 +1,5 @@
 // The main window by keyboard and to screen readers: the page keys, Esc, F1,
-// Alt+F4, the tab order, and the names of the picture buttons.
+// Alt+F4, and the names of the picture buttons.
 #include <windows.h>
 
 #include "app/main_form.h"
@@ -34,17 +34,6 @@ void TForm1::SetUpKeysAndNames() {
   Get<TBmpButton>("BmpButton5").SetAccessibleName("Close");
   Get<TBmpButton>("BmpButton6").SetAccessibleName("Minimize to notification area");
   OnKeyPreview = [this](const MSG& msg) { return PageKey(msg); };
-}
-
-void TForm1::ArrangeTabOrder() {
-  HWND after = HWND_TOP;
-  for (const char* name :
-       {"PageControl1", "But1", "But2", "But3", "But4", "BmpButton6", "BmpButton5"}) {
-    const HWND hwnd = Get<ui::WinControl>(name).Handle();
-    if (!hwnd) continue;
-    SetWindowPos(hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    after = hwnd;
-  }
 }
 
 bool TForm1::PageKey(const MSG& msg) {

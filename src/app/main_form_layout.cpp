@@ -321,22 +321,6 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
       {.name = "TabSheet2", .create = Make<ui::TabSheet>, .parent = "PageControl1"},
       {.name = "TabSheet3", .create = Make<ui::TabSheet>, .parent = "PageControl1"},
       {.name = "TabSheet4", .create = Make<ui::TabSheet>, .parent = "PageControl1"},
-      {.name = "BmpButton5",
-       .create = Make<TBmpButton>,
-       .left = 528,
-       .top = 7,
-       .width = 16,
-       .height = 15,
-       .onClick = On(form, &TForm1::BmpButton5Click),
-       .setup = Buttons("BTN_CLOSE")},
-      {.name = "BmpButton6",
-       .create = Make<TBmpButton>,
-       .left = 509,
-       .top = 7,
-       .width = 16,
-       .height = 15,
-       .onClick = On(form, &TForm1::BmpButton6Click),
-       .setup = Buttons("BTN_MIN")},
   };
   // But1MouseDown to But4MouseDown: any button switches the page.
   for (int n = 1; n <= kPageCount; ++n)
@@ -349,6 +333,24 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
                     .onMouseDown = [&form, n](ui::Control&, ui::MouseButton, ui::Shift, int,
                                               int) { form.SelectPage(n); },
                     .setup = Buttons(kNavButtons[n - 1].artwork, 1)});
+  // Windows are made in this order, which is also the order Tab goes round:
+  // the page, the side buttons, then minimize and close.
+  const struct {
+    const char* name;
+    int left;
+    const char* artwork;
+    void (TForm1::*click)(ui::Control&);
+  } windowButtons[] = {{"BmpButton6", 509, "BTN_MIN", &TForm1::BmpButton6Click},
+                       {"BmpButton5", 528, "BTN_CLOSE", &TForm1::BmpButton5Click}};
+  for (const auto& b : windowButtons)
+    rows.push_back({.name = b.name,
+                    .create = Make<TBmpButton>,
+                    .left = b.left,
+                    .top = 7,
+                    .width = 16,
+                    .height = 15,
+                    .onClick = On(form, b.click),
+                    .setup = Buttons(b.artwork)});
 
   // Page 1: Network Optimizations
   rows.push_back({.name = "Shape1",

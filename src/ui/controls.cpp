@@ -158,6 +158,9 @@ RadioButton::RadioButton(std::string name) : CheckBox(std::move(name)) {}
 void RadioButton::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
   CheckBox::CreateParams(style, exStyle, className);
   style = (style & ~BS_CHECKBOX) | BS_RADIOBUTTON;
+  // Made with its tab stop set right: changing a style later costs a round
+  // trip to the server and two messages per button.
+  if (!IsTabStop()) style &= ~WS_TABSTOP;
 }
 
 long RadioButton::AccessibleRole() const { return ROLE_SYSTEM_RADIOBUTTON; }
@@ -170,22 +173,21 @@ std::vector<RadioButton*> RadioButton::Group() const {
   return group;
 }
 
-void RadioButton::UpdateTabStops() const {
+bool RadioButton::IsTabStop() const {
   const auto group = Group();
   const bool anyChecked =
       std::any_of(group.begin(), group.end(), [](RadioButton* r) { return r->Checked(); });
-  for (RadioButton* radio : group) {
-    if (!radio->Handle()) continue;
-    const bool stop = radio->Checked() || (!anyChecked && radio == group.front());
-    const LONG_PTR style = GetWindowLongPtrA(radio->Handle(), GWL_STYLE);
-    SetWindowLongPtrA(radio->Handle(), GWL_STYLE,
-                      stop ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP}));
-  }
+  return Checked() || (!anyChecked && !group.empty() && group.front() == this);
 }
 
-void RadioButton::HandleCreated() {
-  CheckBox::HandleCreated();
-  UpdateTabStops();
+void RadioButton::UpdateTabStops() const {
+  for (RadioButton* radio : Group()) {
+    if (!radio->Handle()) continue;
+    const LONG_PTR style = GetWindowLongPtrA(radio->Handle(), GWL_STYLE);
+    const LONG_PTR wanted =
+        radio->IsTabStop() ? (style | WS_TABSTOP) : (style & ~LONG_PTR{WS_TABSTOP});
+    if (wanted != style) SetWindowLongPtrA(radio->Handle(), GWL_STYLE, wanted);
+  }
 }
 
 LRESULT RadioButton::DialogCode(LRESULT standard, const MSG*) { return standard | DLGC_WANTARROWS; }

@@ -105,12 +105,13 @@ class RadioButton : public CheckBox {
 
  protected:
   void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
-  void HandleCreated() override;
   LRESULT DialogCode(LRESULT standard, const MSG* msg) override;
   void KeyDown(WPARAM key, Shift shift) override;
 
  private:
   std::vector<RadioButton*> Group() const;
+  // The group's one tab stop: the checked button, or the first while none is.
+  bool IsTabStop() const;
   void UpdateTabStops() const;
 };
 

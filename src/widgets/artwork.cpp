@@ -46,17 +46,17 @@ ui::Picture LoadArtwork(const char* name) {
   return ui::Picture::FromBitmap(bitmap);
 }
 
-const char* ArtworkScaleSuffix(int dpi) {
+const char* ArtworkScalePrefix(int dpi) {
   if (dpi <= ui::kDesignDpi) return "";
-  if (dpi <= ui::kDesignDpi * 3 / 2) return "_X15";
-  return "_X2";
+  if (dpi <= ui::kDesignDpi * 3 / 2) return "X15_";
+  return "X2_";
 }
 
 ui::Picture LoadArtworkForDpi(const char* name, int dpi, std::optional<ui::Color> key) {
   ui::Picture base = LoadArtwork(name);
   if (base.Empty() || dpi == ui::kDesignDpi) return base;
   const int width = ui::ScaleToDpi(base.Width(), dpi), height = ui::ScaleToDpi(base.Height(), dpi);
-  ui::Picture drawn = LoadArtwork((std::string(name) + ArtworkScaleSuffix(dpi)).c_str());
+  ui::Picture drawn = LoadArtwork((ArtworkScalePrefix(dpi) + std::string(name)).c_str());
   if (drawn.Empty()) drawn = base;  // no drawing for the scale: the 1x one, resized
   if (drawn.Width() == width && drawn.Height() == height) return drawn;
   const COLORREF keyRgb = key ? ui::ResolveColor(*key) : 0;

@@ -15,8 +15,10 @@ ui::Picture LoadArtwork(const char* name);
 
 // Which drawing of the artwork serves a DPI: the nearest drawn scale at or
 // above it (1x for 96, 1.5x for 144, 2x for 192), 2x above that. The resource
-// of a scale is the 1x name with "_X15" or "_X2" added.
-const char* ArtworkScaleSuffix(int dpi);
+// of a scale is the 1x name after "X15_" or "X2_": named so, the resource
+// compiler stores the 1x pictures together, and a start at 96 DPI reads
+// fewer pages of the program's file.
+const char* ArtworkScalePrefix(int dpi);
 
 // The named artwork at the size of its 1x picture scaled to `dpi`, from the
 // drawing that serves the DPI; shrunk from it only when the DPI lies between

@@ -68,11 +68,11 @@ TEST_F(HighDpiTest, At192TheArtworkIsThe2xDrawingNotThe1xPictureDoubled) {
   Create();
   MoveToDpi(192);
   EXPECT_EQ(F().Get<ui::Image>("Image1").GetPicture().Pixels(),
-            LoadArtwork("BACKGROUND_X2").Pixels());
+            LoadArtwork("X2_BACKGROUND").Pixels());
   const auto shot = test::CaptureClient(F().Handle());
   // The product name in the title band, where no control lies: the 2x drawing
   // pixel for pixel, and many of its pixels unlike the 1x picture's.
-  const ui::Picture twice = LoadArtwork("BACKGROUND_X2"), once = LoadArtwork("BACKGROUND");
+  const ui::Picture twice = LoadArtwork("X2_BACKGROUND"), once = LoadArtwork("BACKGROUND");
   int unlikeDoubled = 0, area = 0;
   for (int y = 12; y < 92; ++y)
     for (int x = 24; x < 500; ++x, ++area) {
@@ -81,7 +81,7 @@ TEST_F(HighDpiTest, At192TheArtworkIsThe2xDrawingNotThe1xPictureDoubled) {
     }
   EXPECT_GT(unlikeDoubled, area / 10);
   // The page button that is down, where its picture is not olive.
-  const ui::Picture stayDown = LoadArtwork("NAV_NETWORK_STAYDOWN_X2");
+  const ui::Picture stayDown = LoadArtwork("X2_NAV_NETWORK_STAYDOWN");
   const RECT but1 = Bounds("But1");
   ASSERT_EQ(but1.right - but1.left, stayDown.Width());
   ASSERT_EQ(but1.bottom - but1.top, stayDown.Height());

@@ -20,7 +20,7 @@ std::vector<std::string> OneTimesNames() {
       [](HMODULE, LPCSTR, LPSTR name, LONG_PTR found) -> BOOL {
         if (IS_INTRESOURCE(name)) return TRUE;
         const std::string n = name;
-        const bool scaled = n.ends_with("_X15") || n.ends_with("_X2");
+        const bool scaled = n.starts_with("X15_") || n.starts_with("X2_");
         if (!scaled) reinterpret_cast<std::vector<std::string>*>(found)->push_back(n);
         return TRUE;
       },
@@ -31,12 +31,12 @@ std::vector<std::string> OneTimesNames() {
 TEST(ArtworkForDpi, NearestDrawnScaleAtOrAboveTheDpi) {
   struct Case {
     int dpi;
-    const char* suffix;
+    const char* prefix;
   };
   for (const Case& c :
-       {Case{72, ""}, Case{96, ""}, Case{97, "_X15"}, Case{120, "_X15"}, Case{144, "_X15"},
-        Case{145, "_X2"}, Case{168, "_X2"}, Case{192, "_X2"}, Case{288, "_X2"}})
-    EXPECT_STREQ(ArtworkScaleSuffix(c.dpi), c.suffix) << c.dpi;
+       {Case{72, ""}, Case{96, ""}, Case{97, "X15_"}, Case{120, "X15_"}, Case{144, "X15_"},
+        Case{145, "X2_"}, Case{168, "X2_"}, Case{192, "X2_"}, Case{288, "X2_"}})
+    EXPECT_STREQ(ArtworkScalePrefix(c.dpi), c.prefix) << c.dpi;
 }
 
 // Every picture is drawn at 1.5x and 2x; at 144 and 192 DPI those drawings are
@@ -50,14 +50,14 @@ TEST(ArtworkForDpi, EveryPictureIsDrawnAtEachScale) {
     ASSERT_FALSE(one.Empty());
     EXPECT_EQ(LoadArtworkForDpi(name.c_str(), 96).Pixels(), one.Pixels());
     for (int dpi : {144, 192}) {
-      const ui::Picture drawn = LoadArtwork((name + ArtworkScaleSuffix(dpi)).c_str());
+      const ui::Picture drawn = LoadArtwork((ArtworkScalePrefix(dpi) + name).c_str());
       ASSERT_FALSE(drawn.Empty()) << dpi;
       EXPECT_EQ(drawn.Width(), ui::ScaleToDpi(one.Width(), dpi));
       EXPECT_EQ(drawn.Height(), ui::ScaleToDpi(one.Height(), dpi));
       EXPECT_EQ(LoadArtworkForDpi(name.c_str(), dpi).Pixels(), drawn.Pixels()) << dpi;
     }
     // The 2x drawing against the 1x picture with every pixel doubled.
-    const ui::Picture twice = LoadArtwork((name + "_X2").c_str());
+    const ui::Picture twice = LoadArtwork(("X2_" + name).c_str());
     int differ = 0;
     for (int y = 0; y < twice.Height(); ++y)
       for (int x = 0; x < twice.Width(); ++x)

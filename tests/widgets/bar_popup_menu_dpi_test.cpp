@@ -24,7 +24,7 @@ TEST(BarPopupMenuDpi, At192ItemsBarFontAndPictureAreTwiceTheSize) {
   EXPECT_EQ(menu.BarPicture().Width(), 20);
   menu.SetDpi(192);
   EXPECT_EQ(menu.Dpi(), 192);
-  EXPECT_EQ(menu.BarPicture().Pixels(), LoadArtwork("SIDEBAR_X2").Pixels());
+  EXPECT_EQ(menu.BarPicture().Pixels(), LoadArtwork("X2_SIDEBAR").Pixels());
 
   HDC dc = GetDC(nullptr);
   auto measure = [&](const char* name) {
