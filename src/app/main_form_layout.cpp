@@ -107,7 +107,7 @@ void AddImage(std::vector<ControlSpec>& rows, const char* page, std::string name
 
 void AddLabel(std::vector<ControlSpec>& rows, const char* page, std::string name, int left, int top,
               int width, int height, std::string text, std::optional<FontSpec> font = std::nullopt,
-              ui::NotifyEvent onClick = nullptr, Setup setup = nullptr) {
+              Setup setup = nullptr) {
   rows.push_back({.name = std::move(name),
                   .create = Make<ui::Label>,
                   .parent = page,
@@ -117,8 +117,23 @@ void AddLabel(std::vector<ControlSpec>& rows, const char* page, std::string name
                   .height = height,
                   .text = std::move(text),
                   .font = std::move(font),
-                  .onClick = std::move(onClick),
                   .setup = std::move(setup)});
+}
+
+// Text that opens something: a link, which Tab reaches and a screen reader knows.
+void AddLink(std::vector<ControlSpec>& rows, const char* page, std::string name, int top,
+             std::string text, ui::NotifyEvent onClick) {
+  rows.push_back({.name = std::move(name),
+                  .create = Make<ui::LinkLabel>,
+                  .parent = page,
+                  .left = 152,
+                  .top = top,
+                  .width = 200,
+                  .height = 14,
+                  .text = std::move(text),
+                  .font = kLink,
+                  .onClick = std::move(onClick),
+                  .setup = Hand});
 }
 
 // The bottom strip every page has: a shaded panel with a label, and the page's action button.
@@ -135,8 +150,9 @@ void AddStrip(std::vector<ControlSpec>& rows, const char* page, const char* pane
                   .height = 32,
                   .onMouseDown = onMouseDown,
                   .setup = Gradient(kStripColor)});
+  // A strip's text that opens something is a link.
   rows.push_back({.name = label,
-                  .create = Make<ui::Label>,
+                  .create = onLabelClick ? Make<ui::LinkLabel> : Make<ui::Label>,
                   .parent = panel,
                   .left = 9,
                   .top = 9,
@@ -388,7 +404,7 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
                           if (n == 1) static_cast<ui::RadioButton&>(c).SetChecked(true);
                         }});
     AddLabel(rows, "TabSheet1", "Label" + std::to_string(n + 2), 57, top + 22, 298, 29,
-             std::string(profile.description), std::nullopt, nullptr, Wrapped);
+             std::string(profile.description), std::nullopt, Wrapped);
   }
   AddStrip(rows, "TabSheet1", "PicturePanel1", "Label2", "Specify Your Network Connection",
            "BmpButton1", "ACT_OPTIMIZE", On(form, &TForm1::BmpButton1Click), drag);
@@ -418,16 +434,13 @@ std::vector<ControlSpec> MainFormLayout(TForm1& form) {
            FontSpec{.height = 13, .bold = true});
   AddLabel(rows, "TabSheet4", "Label17", 88, 48, 200, 14, "Version " VELOTUNE_VERSION);
   AddLabel(rows, "TabSheet4", "Label18", 88, 80, 60, 14, "E-Mail:");
-  AddLabel(rows, "TabSheet4", "Label22", 152, 80, 200, 14, kSupportAddress, kLink,
-           On(form, &TForm1::Label22Click), Hand);
+  AddLink(rows, "TabSheet4", "Label22", 80, kSupportAddress, On(form, &TForm1::Label22Click));
   AddLabel(rows, "TabSheet4", "Label19", 88, 96, 60, 14, "Web-Site:");
-  AddLabel(rows, "TabSheet4", "Label23", 152, 96, 200, 14, kWebSiteAddress, kLink,
-           On(form, &TForm1::Label23Click), Hand);
+  AddLink(rows, "TabSheet4", "Label23", 96, kWebSiteAddress, On(form, &TForm1::Label23Click));
   AddStrip(
       rows, "TabSheet4", "PicturePanel4", "Label21", "License Agreement", "BmpButton4", "ACT_OK",
       On(form, &TForm1::BmpButton4Click), nullptr,
       [](ui::Control& c) {
-        Transparent(c);
         Hand(c);
         c.SetFont(FontSpec{.bold = true, .underline = true});
       },

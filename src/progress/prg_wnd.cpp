@@ -110,10 +110,15 @@ TPrgWnd::TPrgWnd(bool windowWhenShown) : ui::Form("PrgWnd") {
   label2_ = &Get<ui::Label>("Label2");
   gauge1_ = &Get<TGauge>("Gauge1");
   label3_ = &Get<ui::Label>("Label3");
+  // A screen reader names the gauge after the run it measures.
+  gauge1_->SetAccessibleName(label1_->Text());
   if (!windowWhenShown) CreateForm();
 }
 
-void TPrgWnd::SetTitle(const std::string& text) { label1_->SetText(text); }
+void TPrgWnd::SetTitle(const std::string& text) {
+  label1_->SetText(text);
+  gauge1_->SetAccessibleName(text);
+}
 
 void TPrgWnd::SetDetail(const std::string& text) { label2_->SetText(text); }
 

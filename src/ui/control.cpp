@@ -182,11 +182,16 @@ void Control::Click() {
 }
 
 void Control::MouseDown(MouseButton button, Shift shift, int x, int y) {
+  if (ClicksOnRelease()) pressed_ = button == MouseButton::Left;
   if (OnMouseDown) OnMouseDown(*this, button, shift, x, y);
 }
 
 void Control::MouseUp(MouseButton button, Shift shift, int x, int y) {
+  const bool click = ClicksOnRelease() && pressed_ && button == MouseButton::Left && x >= 0 &&
+                     y >= 0 && x < Width() && y < Height();
+  if (button == MouseButton::Left) pressed_ = false;
   if (OnMouseUp) OnMouseUp(*this, button, shift, x, y);
+  if (click) Click();
 }
 
 void Control::MouseMove(Shift shift, int x, int y) {
@@ -220,18 +225,6 @@ void GraphicControl::Repaint() {
   if (Parent() && Parent()->HandleAllocated()) UpdateWindow(Parent()->Handle());
 }
 
-void GraphicControl::MouseDown(MouseButton button, Shift shift, int x, int y) {
-  pressed_ = button == MouseButton::Left;
-  Control::MouseDown(button, shift, x, y);
-}
-
-void GraphicControl::MouseUp(MouseButton button, Shift shift, int x, int y) {
-  const bool click =
-      pressed_ && button == MouseButton::Left && x >= 0 && y >= 0 && x < Width() && y < Height();
-  if (button == MouseButton::Left) pressed_ = false;
-  Control::MouseUp(button, shift, x, y);
-  if (click) Click();
-}
 
 // ---- WinControl
 
@@ -583,6 +576,19 @@ void WinControl::PaintContent(HDC dc) {
     IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
     static_cast<GraphicControl*>(c)->Paint(dc);
   }
+}
+
+void WinControl::PaintParentContent(HDC dc) {
+  WinControl* parent = Parent();
+  if (!parent) return;
+  RECT client = {0, 0, parent->Width(), parent->Height()};
+  if (parent->HandleAllocated()) GetClientRect(parent->Handle(), &client);
+  SavedDc saved(dc);
+  POINT origin;
+  GetViewportOrgEx(dc, &origin);
+  SetViewportOrgEx(dc, origin.x - Left(), origin.y - Top(), nullptr);
+  IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+  parent->PaintContent(dc);
 }
 
 void WinControl::PaintBackground(HDC dc, const RECT& client) {

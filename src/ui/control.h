@@ -148,8 +148,9 @@ class Control {
   void TrackBounds(const RECT& now) { bounds_ = now; }
   virtual void ColorChanged() { Invalidate(); }
   virtual void FontChanged() { Invalidate(); }
-  // Handles a click on release for graphic controls.
-  bool pressed_ = false;
+  // Whether a left press, then a left release inside the control, is a click
+  // (graphic controls, links); other windows click in their own way.
+  virtual bool ClicksOnRelease() const { return false; }
 
  private:
   friend class WinControl;
@@ -158,6 +159,7 @@ class Control {
   RECT bounds_ = {0, 0, 0, 0};
   bool visible_ = true;
   bool enabled_ = true;
+  bool pressed_ = false;
   std::string text_;
   std::optional<FontSpec> font_;
   Color color_ = clBtnFace;
@@ -176,10 +178,10 @@ class GraphicControl : public Control {
   void Repaint() override;
   // Paints with the DC's origin at this control's top-left corner.
   virtual void Paint(HDC dc) = 0;
-  // Graphic controls click on a left release inside them.
-  void MouseUp(MouseButton button, Shift shift, int x, int y) override;
-  void MouseDown(MouseButton button, Shift shift, int x, int y) override;
   std::optional<std::string> AccessibleName() const override;
+
+ protected:
+  bool ClicksOnRelease() const override { return true; }
 };
 
 class WinControl : public Control, public BoundWindow {
@@ -211,6 +213,9 @@ class WinControl : public Control, public BoundWindow {
   // whose origin stands at this control's client top-left.
   void PaintContent(HDC dc);
   virtual void PaintBackground(HDC dc, const RECT& client);
+  // Paints what the parent shows behind this control into dc, whose origin
+  // stands at this control's top-left: the look of a transparent window.
+  void PaintParentContent(HDC dc);
 
   // The graphic child under a point, topmost first.
   Control* GraphicChildAt(int x, int y) const;

@@ -12,20 +12,30 @@ namespace velotune::ui {
 
 Label::Label(std::string name) : GraphicControl(std::move(name)) { SetParentColor(true); }
 
+namespace {
+
+// A label's text, as both kinds of label draw it.
+void DrawLabelText(HDC dc, RECT r, const std::string& text, const FontSpec& font, UINT flags) {
+  Selected selected(dc, FontHandle(font));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ResolveColor(font.color));
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            flags | DT_NOPREFIX | DT_EXPANDTABS);
+}
+
+}  // namespace
+
 void Label::Paint(HDC dc) {
   RECT r = {0, 0, Width(), Height()};
   if (!transparent_) {
     UniqueBrush brush(CreateSolidBrush(ResolveColor(GetColor())));
     FillRect(dc, &r, brush);
   }
-  Selected font(dc, FontHandle(Font()));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ResolveColor(Font().color));
-  UINT flags = DT_NOPREFIX | DT_EXPANDTABS;
+  UINT flags = 0;
   if (wordWrap_) flags |= DT_WORDBREAK;
   if (alignment_ == Alignment::Right) flags |= DT_RIGHT;
   if (alignment_ == Alignment::Center) flags |= DT_CENTER;
-  DrawTextA(dc, Text().c_str(), static_cast<int>(Text().size()), &r, flags);
+  DrawLabelText(dc, r, Text(), Font(), flags);
 }
 
 void Label::SetTransparent(bool on) {
@@ -57,6 +67,53 @@ void Image::SetPicture(Picture picture) {
   picture_ = std::move(picture);
   Invalidate();
 }
+
+// ---- LinkLabel
+
+LinkLabel::LinkLabel(std::string name) : WinControl(std::move(name)) { SetParentColor(true); }
+
+void LinkLabel::CreateParams(DWORD& style, DWORD& exStyle, const char*& className) {
+  WinControl::CreateParams(style, exStyle, className);
+  style |= WS_TABSTOP;
+}
+
+void LinkLabel::PaintBackground(HDC dc, const RECT& client) {
+  if (Parent()) {
+    PaintParentContent(dc);
+  } else {
+    UniqueBrush brush(CreateSolidBrush(ResolveColor(GetColor())));
+    FillRect(dc, &client, brush);
+  }
+  DrawLabelText(dc, client, Text(), Font(), 0);
+  if (Focused() && ShowsFocusCues()) {
+    // The mark frames the text, not the whole width the link is given.
+    RECT text = client;
+    Selected font(dc, FontHandle(Font()));
+    DrawTextA(dc, Text().c_str(), static_cast<int>(Text().size()), &text,
+              DT_NOPREFIX | DT_EXPANDTABS | DT_CALCRECT);
+    IntersectRect(&text, &text, &client);
+    DrawFocusRect(dc, &text);
+  }
+}
+
+void LinkLabel::KeyDown(WPARAM key, Shift shift) {
+  WinControl::KeyDown(key, shift);
+  if (key == VK_RETURN || key == VK_SPACE) Click();
+}
+
+void LinkLabel::FocusChanged(bool focused) {
+  WinControl::FocusChanged(focused);
+  Invalidate();
+}
+
+// Enter opens the link rather than pressing the window's default button.
+LRESULT LinkLabel::DialogCode(LRESULT standard, const MSG* msg) {
+  if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+    return standard | DLGC_WANTMESSAGE;
+  return standard;
+}
+
+long LinkLabel::AccessibleRole() const { return ROLE_SYSTEM_LINK; }
 
 // ---- Shape
 

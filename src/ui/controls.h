@@ -62,6 +62,24 @@ class Shape : public GraphicControl {
   Color brush_ = clWhite;
 };
 
+// A link: text that opens something when clicked. Unlike a label it is a
+// window, so Tab reaches it (Enter or Space opens it), and a screen reader
+// sees a link. It shows what lies behind it, as a transparent label does.
+class LinkLabel : public WinControl {
+ public:
+  explicit LinkLabel(std::string name);
+  long AccessibleRole() const override;
+  const char* AccessibleAction() const override { return "Jump"; }
+
+ protected:
+  bool ClicksOnRelease() const override { return true; }
+  void CreateParams(DWORD& style, DWORD& exStyle, const char*& className) override;
+  void PaintBackground(HDC dc, const RECT& client) override;
+  void KeyDown(WPARAM key, Shift shift) override;
+  void FocusChanged(bool focused) override;
+  LRESULT DialogCode(LRESULT standard, const MSG* msg) override;
+};
+
 class Panel : public WinControl {
  public:
   explicit Panel(std::string name);

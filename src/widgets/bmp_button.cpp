@@ -384,7 +384,11 @@ void TBmpButton::Paint(HDC dc) {
   const bool pushed = state_ == bsDown || state_ == bsExclusive;
   switch (border_) {
     case bbNone:
-      PaintParentBackground(dc);
+      if (Parent()) {
+        PaintParentContent(dc);
+      } else {
+        FillSolid(dc, r, ResolveColor(GetColor()));
+      }
       break;
     case bbSingle:
       FillSolid(dc, r, ResolveColor(GetColor()));
@@ -423,23 +427,6 @@ void TBmpButton::Paint(HDC dc) {
     InflateRect(&focus, -2, -2);
     DrawFocusRect(dc, &focus);
   }
-}
-
-void TBmpButton::PaintParentBackground(HDC dc) {
-  ui::WinControl* parent = Parent();
-  if (!parent) {
-    const RECT r = {0, 0, Width(), Height()};
-    FillSolid(dc, r, ResolveColor(GetColor()));
-    return;
-  }
-  RECT client = {0, 0, parent->Width(), parent->Height()};
-  if (parent->HandleAllocated()) GetClientRect(parent->Handle(), &client);
-  ui::SavedDc saved(dc);
-  POINT origin;
-  GetViewportOrgEx(dc, &origin);
-  SetViewportOrgEx(dc, origin.x - Left(), origin.y - Top(), nullptr);
-  IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
-  parent->PaintContent(dc);
 }
 
 const ui::Picture* TBmpButton::ChoosePicture(ui::Picture& disabledImage) const {

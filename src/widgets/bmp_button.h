@@ -134,7 +134,6 @@ class TBmpButton : public ui::WinControl {
   void BroadcastGroup();
   // Steps of a release once the pressing flag is cleared and the group updated.
   void FinishRelease(bool inside);
-  void PaintParentBackground(HDC dc);
   const ui::Picture* ChoosePicture(ui::Picture& disabledImage) const;
   void DrawPicture(HDC dc, const RECT& r, const ui::Picture& picture);
   void DrawCaption(HDC dc, const RECT& r);

@@ -52,6 +52,7 @@ class MainKeysTest : public test::MainWindowTest {
     for (int n = 1; n <= 4; ++n) names.push_back("RB" + std::to_string(n));
     for (int n = 1; n <= 9; ++n) names.push_back("IE_BOX" + std::to_string(n));
     for (int n = 1; n <= 11; ++n) names.push_back("EN_BOX" + std::to_string(n));
+    for (const char* link : {"Label21", "Label22", "Label23"}) names.push_back(link);
     for (const auto& name : names)
       if (auto* c = dynamic_cast<ui::WinControl*>(F().Find(name)); c && c->Handle() == focus)
         return name;
@@ -89,7 +90,9 @@ TEST_F(MainKeysTest, TabVisitsThePageThenTheSideAndWindowButtonsAndWraps) {
   eraser.push_back("BmpButton2");
   enhancements.push_back("BmpButton3");
   const std::vector<std::string> pages[] = {with({"RB1", "BmpButton1"}), with(eraser),
-                                            with(enhancements), with({"BmpButton4"})};
+                                            with(enhancements),
+                                            // e-mail, web site, licence, OK
+                                            with({"Label22", "Label23", "Label21", "BmpButton4"})};
   for (int page = 1; page <= kPageCount; ++page) {
     SCOPED_TRACE(kPages[page - 1].name);
     F().SelectPage(page);
@@ -135,8 +138,9 @@ TEST_F(MainKeysTest, APageKeyTakesTheFocusFromTheOldPageToTheNewOne) {
   PressKey(VK_TAB, {VK_CONTROL});
   EXPECT_EQ(Focused(), "EN_BOX1");
   PressKey('4', {VK_CONTROL});
-  EXPECT_EQ(Focused(), "BmpButton4");
+  EXPECT_EQ(Focused(), "Label22");
   // OK on the About page goes to page 1, and the focus with it.
+  SetFocus(Hwnd("BmpButton4"));
   PressKey(VK_RETURN);
   EXPECT_EQ(F().Pages().ActivePageIndex(), 0);
   EXPECT_EQ(Focused(), "RB1");
@@ -286,7 +290,10 @@ TEST_F(MainKeysTest, EveryControlTellsAScreenReaderWhatItShows) {
                {2, "IE_BOX1", "Erase Firefox Cookie Files", ROLE_SYSTEM_CHECKBUTTON},
                {3, "BmpButton3", "Apply Settings", ROLE_SYSTEM_PUSHBUTTON},
                {3, "EN_BOX6", "Use Personalized Favorites Menu", ROLE_SYSTEM_CHECKBUTTON},
-               {4, "BmpButton4", "OK", ROLE_SYSTEM_PUSHBUTTON}};
+               {4, "BmpButton4", "OK", ROLE_SYSTEM_PUSHBUTTON},
+               {4, "Label22", "support@quorvane.example", ROLE_SYSTEM_LINK},
+               {4, "Label23", "http://www.quorvane.example/", ROLE_SYSTEM_LINK},
+               {4, "Label21", "License Agreement", ROLE_SYSTEM_LINK}};
   for (const auto& c : later) {
     F().SelectPage(c.page);
     Accessible a(Hwnd(c.control));
@@ -304,6 +311,41 @@ TEST_F(MainKeysTest, EveryControlTellsAScreenReaderWhatItShows) {
     EXPECT_EQ(a.Name(), "Velotune");
   }
   EXPECT_EQ(F().Text(), "Form1");
+}
+
+// The About page's links open what they show, by Enter, by Space and by a
+// screen reader's action, as a click on them does.
+TEST_F(MainKeysTest, TheAboutPagesLinksOpenByKeyAndByAScreenReader) {
+  Start();
+  test::TempFolder folder;
+  F().SetFilesFolder(folder.path());
+  Sys().ShellExecuteW = RecordLaunch;
+  launches.clear();
+  F().SelectPage(4);
+  SetFocus(Hwnd("Label22"));
+  PressKey(VK_RETURN);
+  ASSERT_EQ(launches.size(), 1u);
+  EXPECT_EQ(launches[0].file, L"mailto:support@quorvane.example?subject=Velotune%202.0");
+  EXPECT_EQ(F().Pages().ActivePageIndex(), 3) << "Enter on a link is not the OK button's";
+  PressKey(VK_TAB);
+  EXPECT_EQ(Focused(), "Label23");
+  PressKey(VK_SPACE);
+  ASSERT_EQ(launches.size(), 2u);
+  EXPECT_EQ(launches[1].file, L"http://www.quorvane.example/");
+
+  PressKey(VK_TAB);
+  EXPECT_EQ(Focused(), "Label21");
+  PressKey(VK_RETURN);  // no licence file beside the program: its warning
+  ASSERT_EQ(seam.boxes.size(), 1u);
+  EXPECT_EQ(seam.boxes[0].text, "The Velotune License File does not exist.");
+
+  Accessible a(Hwnd("Label23"));
+  ASSERT_NE(a.object, nullptr);
+  EXPECT_EQ(a.DefaultAction(), "Jump");
+  EXPECT_EQ(a.object->accDoDefaultAction(Accessible::Child(CHILDID_SELF)), S_OK);
+  test::Pump();
+  ASSERT_EQ(launches.size(), 3u);
+  EXPECT_EQ(launches[2].file, L"http://www.quorvane.example/");
 }
 
 TEST_F(MainKeysTest, APushButtonsDefaultActionClicksIt) {

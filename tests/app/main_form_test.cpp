@@ -183,7 +183,7 @@ TEST_F(MainFormTest, MailAndWebLinks) {
     EXPECT_EQ(l.verb, "open");
     EXPECT_EQ(l.show, SW_SHOWNORMAL);
   }
-  EXPECT_EQ(F().Get<ui::Label>("Label22").Cursor(), ui::crHandPoint);
+  EXPECT_EQ(F().Get<ui::LinkLabel>("Label22").Cursor(), ui::crHandPoint);
   EXPECT_EQ(ui::Application::Instance()->Cursor(ui::crHandPoint),
             LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
 }

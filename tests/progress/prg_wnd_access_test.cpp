@@ -35,6 +35,7 @@ TEST(PrgWndAccessTest, DetailPercentageAndGaugeAreExposedAndAnnounced) {
   EXPECT_EQ(a.Name(2), "Internet Dialup");
   EXPECT_EQ(a.Role(2), ROLE_SYSTEM_STATICTEXT);
   EXPECT_EQ(a.Role(3), ROLE_SYSTEM_PROGRESSBAR);
+  EXPECT_EQ(a.Name(3), "Network Optimization");  // the gauge is named after its run
   EXPECT_EQ(a.Value(3), "0%");
   EXPECT_EQ(a.Name(4), "Completed 0%");
 
@@ -54,6 +55,9 @@ TEST(PrgWndAccessTest, DetailPercentageAndGaugeAreExposedAndAnnounced) {
   EXPECT_EQ(a.Name(2), "Home, Office LAN");
   EXPECT_EQ(a.Value(3), "40%");
   EXPECT_EQ(a.Name(4), "Completed: 40%");
+  window.SetTitle("Tracks Eraser");
+  EXPECT_EQ(a.Name(1), "Tracks Eraser");
+  EXPECT_EQ(a.Name(3), "Tracks Eraser");
   window.Hide();
 }
 

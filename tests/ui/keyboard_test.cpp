@@ -13,6 +13,7 @@
 #include "support/ui_fixture.h"
 #include "ui/accessible.h"
 #include "ui/controls.h"
+#include "ui/font.h"
 #include "ui/form.h"
 
 namespace velotune::ui {
@@ -222,6 +223,91 @@ TEST_F(KeyboardTest, AWindowMadeLaterHidesItsMarksAsTheFormDoes) {
   EXPECT_EQ(GetFocus(), Hwnd("B"));
   EXPECT_TRUE(SendMessageA(form->Handle(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
   EXPECT_TRUE(SendMessageA(Hwnd("B"), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+}
+
+// A link looks exactly like a transparent label over its parent's colour; Tab
+// reaches it, its focus mark frames its text once the keyboard is used, and
+// Enter, Space and a click each open it once.
+TEST_F(KeyboardTest, ALinkLooksLikeItsLabelTakesTheFocusAndOpensByKeyOrClick) {
+  test::HiddenFocusCues usual;
+  const FontSpec link{.underline = true, .color = clHotLight};
+  const ControlSpec layout[] = {
+      {.name = "Back",
+       .create = Make<Panel>,
+       .width = 300,
+       .height = 150,
+       .color = Rgb(255, 240, 200)},
+      {.name = "Label",
+       .create = Make<Label>,
+       .parent = "Back",
+       .left = 10,
+       .top = 10,
+       .width = 200,
+       .height = 14,
+       .text = "support@quorvane.example",
+       .font = link},
+      {.name = "Link",
+       .create = Make<LinkLabel>,
+       .parent = "Back",
+       .left = 10,
+       .top = 40,
+       .width = 200,
+       .height = 14,
+       .text = "support@quorvane.example",
+       .font = link,
+       .onClick = Clicked()},
+      {.name = "Box",
+       .create = Make<CheckBox>,
+       .left = 5,
+       .top = 160,
+       .width = 120,
+       .height = 17,
+       .text = "Box"},
+  };
+  Show(layout);
+  // Row by row, the link's rectangle against the label's.
+  auto differing = [&] {
+    test::Pump();
+    const auto shot = test::CaptureClient(Hwnd("Back"));
+    int n = 0;
+    for (int y = 0; y < 14; ++y)
+      for (int x = 0; x < 200; ++x) n += shot->Pixel(10 + x, 10 + y) != shot->Pixel(10 + x, 40 + y);
+    return n;
+  };
+  EXPECT_EQ(differing(), 0);
+  SetFocus(Hwnd("Link"));
+  EXPECT_EQ(differing(), 0) << "no mark before the keyboard is used";
+  PressKey(VK_TAB);
+  ASSERT_EQ(GetFocus(), Hwnd("Box"));
+  PressKey(VK_TAB, {VK_SHIFT});
+  ASSERT_EQ(GetFocus(), Hwnd("Link"));
+  const int marked = differing();
+  EXPECT_GT(marked, 40);
+  // The mark frames the text: nothing changes beyond the text's width.
+  {
+    const auto shot = test::CaptureClient(Hwnd("Back"));
+    SIZE text{};
+    HDC dc = GetDC(Hwnd("Link"));
+    SelectObject(dc, FontHandle(link));
+    GetTextExtentPoint32A(dc, "support@quorvane.example", 24, &text);
+    ReleaseDC(Hwnd("Link"), dc);
+    for (int y = 0; y < 14; ++y)
+      for (int x = text.cx + 1; x < 200; ++x)
+        ASSERT_EQ(shot->Pixel(10 + x, 10 + y), shot->Pixel(10 + x, 40 + y)) << x << "," << y;
+  }
+
+  PressKey(VK_RETURN);
+  PressKey(VK_SPACE);
+  const LPARAM at = MAKELPARAM(10, 7);  // inside the link
+  SendMessageA(Hwnd("Link"), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(Hwnd("Link"), WM_LBUTTONUP, 0, at);
+  test::Pump();
+  EXPECT_EQ(clicks, (std::vector<std::string>{"Link", "Link", "Link"}));
+
+  Accessible a(Hwnd("Link"));
+  ASSERT_NE(a.object, nullptr);
+  EXPECT_EQ(a.Name(), "support@quorvane.example");
+  EXPECT_EQ(a.Role(), ROLE_SYSTEM_LINK);
 }
 
 TEST_F(KeyboardTest, FocusComesBackToTheControlThatHadItWhenShownAgain) {
