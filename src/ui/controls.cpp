@@ -175,7 +175,8 @@ void CheckBox::CreateParams(DWORD& style, DWORD& exStyle, const char*& className
 }
 
 void CheckBox::HandleCreated() {
-  SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
+  // A new button is unchecked: a message only for a checked one.
+  if (checked_) SendMessageA(Handle(), BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void CheckBox::SetChecked(bool checked) {
