@@ -225,7 +225,6 @@ void GraphicControl::Repaint() {
   if (Parent() && Parent()->HandleAllocated()) UpdateWindow(Parent()->Handle());
 }
 
-
 // ---- WinControl
 
 WinControl::WinControl(std::string name) : Control(std::move(name)) {}

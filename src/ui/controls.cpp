@@ -8,10 +8,6 @@
 
 namespace velotune::ui {
 
-// ---- Label
-
-Label::Label(std::string name) : GraphicControl(std::move(name)) { SetParentColor(true); }
-
 namespace {
 
 // A label's text, as both kinds of label draw it.
@@ -24,6 +20,10 @@ void DrawLabelText(HDC dc, RECT r, const std::string& text, const FontSpec& font
 }
 
 }  // namespace
+
+// ---- Label
+
+Label::Label(std::string name) : GraphicControl(std::move(name)) { SetParentColor(true); }
 
 void Label::Paint(HDC dc) {
   RECT r = {0, 0, Width(), Height()};
@@ -77,6 +77,7 @@ void LinkLabel::CreateParams(DWORD& style, DWORD& exStyle, const char*& classNam
   style |= WS_TABSTOP;
 }
 
+// A link has no children: all of it is painted here.
 void LinkLabel::PaintBackground(HDC dc, const RECT& client) {
   if (Parent()) {
     PaintParentContent(dc);
