@@ -63,8 +63,9 @@ std::vector<BYTE> ProcessUser(HANDLE process) {
 std::vector<std::wstring> RealUserProcessImages() {
   std::vector<std::wstring> images;
   const std::vector<BYTE> me = ProcessUser(GetCurrentProcess());
+  if (me.empty()) return images;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (me.empty() || snapshot == INVALID_HANDLE_VALUE) return images;
+  if (snapshot == INVALID_HANDLE_VALUE) return images;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot, &entry); more;
