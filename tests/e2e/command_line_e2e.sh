@@ -136,7 +136,7 @@ run --apply-profile=3 --quiet
 check "a run beside the window exits 0" code_is 0
 check "the running window shows profile 3 applied (green bar)" within 50 bar_is '#F0FFF0'
 check "still one copy with one tray icon" test "$(our_pids | wc -l)" -eq 1 -a \
-  "$(wine "$build/e2e/tray_poke.exe" count 2>/dev/null | tr -d '\r')" -eq 1
+  "$(wine_output "$build/e2e/tray_poke.exe" count | tr -d '\r')" -eq 1
 
 # ---- The window's own way to an elevated copy, through the real "runas"
 stop_all

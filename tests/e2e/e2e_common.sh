@@ -118,6 +118,20 @@ click() {  # screen x y
   sleep 0.5
 }
 
+# What a Wine program prints (both streams), through a file. Read through a
+# pipe, the output could never end: a process Wine starts on the way (a
+# service, a driver host) may inherit the pipe and keep it open for as long
+# as the Wine server runs.
+wine_output() {
+  local file status
+  file=$(mktemp "${TMPDIR:-/tmp}/velotune-e2e-out.XXXXXX")
+  wine "$@" >"$file" 2>&1
+  status=$?
+  cat "$file"
+  rm -f -- "$file"
+  return $status
+}
+
 # reg query, told apart: 0 with the output, 1 when reg says the key or value
 # does not exist, 2 when reg failed some other way. That last one is retried:
 # under load a Wine process now and then ends without a word, and a check of
@@ -125,7 +139,7 @@ click() {  # screen x y
 reg_query() {
   local out try
   for try in 1 2 3; do
-    out=$(wine reg query "$@" 2>&1)
+    out=$(wine_output reg query "$@")
     if [[ $? -eq 0 && $out == *HKEY_* ]]; then
       printf '%s\n' "${out//$'\r'/}"
       return 0
